@@ -1,0 +1,31 @@
+#include "lookup/form1.h"
+
+#include <array>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr std::array<ControlSpec, 2> kControls{{
+    {"COMBOBOX", "ComboBoxSearch", TForm1::kComboBoxSearch, "", 8, 8, 201, 21,
+     CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL},
+    {"BUTTON", "BitBtnGo", TForm1::kBitBtnGo, "Lookup", 216, 5, 73, 25, BS_PUSHBUTTON},
+}};
+
+constexpr FormSpec kSpec{
+    "TForm1",
+    "WHOIS Lookup",
+    WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS,
+    WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+    573,
+    143,
+    296,
+    35,
+    "MS Sans Serif",
+    8,
+    kControls,
+};
+
+}  // namespace
+
+TForm1::TForm1() : Form(kSpec) {}

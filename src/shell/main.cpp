@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include "lookup/form1.h"
+#include "shell/application.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    Application.SetTitle("");
+    Application.Initialize(instance);
+    Application.CreateForm(Form1);
+    Application.Run();
+    return 0;
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end case: a fresh folder with a copy of Quorvane.exe, its
+own X screen, the shared prefix with a persistent wineserver, and the driver
+program that plays the user. Afterwards no process of the run may be left.
+
+  run_case.py --prefix P --exe Quorvane.exe --driver e2e_driver.exe CASE
+"""
+import argparse
+import shutil
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+import winebench  # noqa: E402
+
+
+def leftover_processes(marker):
+    """Host processes whose command line names the case's folder."""
+    out = subprocess.run(["pgrep", "-af", marker], capture_output=True, text=True).stdout
+    return [line for line in out.splitlines() if "pgrep" not in line]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--timeout", type=float, default=120)
+    parser.add_argument("case")
+    args = parser.parse_args()
+
+    winebench.setup_prefix(args.prefix) if not (Path(args.prefix) / "quorvane-settings").exists() else None
+    folder = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-"))
+    shutil.copy2(args.exe, folder / "Quorvane.exe")
+    log = folder / "opened.log"
+    ok = False
+    try:
+        with winebench.session(args.prefix,
+                               {"QUORVANE_RECORDER_LOG": winebench.windows_path(log)}) as env:
+            try:
+                result = winebench.run_wine(
+                    env, [args.driver, args.case, winebench.windows_path(folder)],
+                    timeout=args.timeout)
+                ok = result.returncode == 0
+                if not ok:
+                    print(f"driver exited with {result.returncode}", file=sys.stderr)
+            except subprocess.TimeoutExpired:
+                print(f"case did not end within {args.timeout:.0f} s", file=sys.stderr)
+        left = leftover_processes(str(folder))
+        if left:
+            ok = False
+            print("processes left after the run:\n  " + "\n  ".join(left), file=sys.stderr)
+    finally:
+        if ok:
+            shutil.rmtree(folder, ignore_errors=True)
+        else:
+            print(f"case folder kept: {folder}", file=sys.stderr)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
