@@ -10,6 +10,10 @@ the run fails or times out.
   winebench.py setup --prefix P [--recorder EXE]   create or update a prefix
   winebench.py run [--prefix P] [--timeout S] PROGRAM [ARGS...]
                                                    run one program, pass its exit code on
+  winebench.py start --prefix P PROGRAM            run a program on $DISPLAY
+  winebench.py screenshot --prefix P --driver D --out PNG PROGRAM
+                                                   start it on a private screen, save a
+                                                   screenshot once its main window shows
 """
 import argparse
 import contextlib
@@ -155,6 +159,20 @@ def setup_prefix(prefix, recorder=None):
         stamp.write_text(stamp_text)
 
 
+def screenshot(args):
+    out = Path(args.out).resolve()
+    folder = Path(args.program).resolve().parent
+    with session(args.prefix) as env:
+        shown = run_wine(env, [args.driver, "show", windows_path(folder)], timeout=120)
+        if shown.returncode != 0:
+            print("winebench: the program's main window did not show", file=sys.stderr)
+            return 1
+        subprocess.run(["import", "-display", env["DISPLAY"], "-window", "root", str(out)],
+                       check=True)
+    print(f"Quorvane ran on a virtual screen; screenshot: {out}")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -167,6 +185,14 @@ def main():
     run.add_argument("--timeout", type=float, default=240)
     run.add_argument("program")
     run.add_argument("args", nargs=argparse.REMAINDER)
+    start = sub.add_parser("start")
+    start.add_argument("--prefix", required=True)
+    start.add_argument("program")
+    shot = sub.add_parser("screenshot")
+    shot.add_argument("--prefix", required=True)
+    shot.add_argument("--driver", required=True)
+    shot.add_argument("--out", required=True)
+    shot.add_argument("program")
     args = parser.parse_args()
 
     if args.command == "setup":
@@ -176,6 +202,11 @@ def main():
         sys.exit("winebench: no prefix (--prefix or QUORVANE_WINEPREFIX)")
     if not (Path(args.prefix) / "quorvane-settings").exists():
         setup_prefix(args.prefix)
+    if args.command == "start":
+        env = wine_env(args.prefix, os.environ["DISPLAY"])
+        return subprocess.run([wine_loader(), args.program], env=env).returncode
+    if args.command == "screenshot":
+        return screenshot(args)
     with session(args.prefix) as env:
         try:
             return run_wine(env, [args.program, *args.args], timeout=args.timeout).returncode

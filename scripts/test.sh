@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the core's unit tests on this machine
+# (plain and with AddressSanitizer/UndefinedBehaviorSanitizer), the same tests
+# and the window tests cross-built and run under Wine, and the end-to-end cases
+# against the real Quorvane.exe. Ends with CTest's summary over all of them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+mkdir -p build
+for preset in native native-asan win64; do
+  if ! cmake --preset "$preset" >"build/configure-$preset.log" 2>&1; then
+    cat "build/configure-$preset.log"
+    exit 1
+  fi
+  cmake --build --preset "$preset"
+done
+
+# One CTest run over the three build trees, so one summary covers every label.
+cat >build/CTestTestfile.cmake <<'TESTS'
+subdirs("native")
+subdirs("native-asan")
+subdirs("win64")
+TESTS
+ctest --test-dir build --parallel 2 --output-on-failure "$@"

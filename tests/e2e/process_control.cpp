@@ -1,0 +1,67 @@
+#include "process_control.h"
+
+#include <tlhelp32.h>
+
+ChildProcess::~ChildProcess() {
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+}
+
+void Launch(ChildProcess& process, const std::string& exe) {
+    const std::string folder = exe.substr(0, exe.find_last_of('\\'));
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process.info))
+        throw DriverFailure{"cannot start " + exe + ", error " + std::to_string(GetLastError())};
+}
+
+namespace {
+
+HWND FindVisibleWindow(DWORD processId, const char* caption) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, caption); w;
+         w = FindWindowExA(nullptr, w, nullptr, caption)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == processId && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+HWND WaitForVisibleWindow(const ChildProcess& process, const char* caption) {
+    // The program's message loop signals readiness; window states of another
+    // process have no event of their own, so they are re-read after that until
+    // the deadline.
+    const DWORD idle = WaitForInputIdle(process.info.hProcess, kStartTimeoutMs);
+    if (idle != 0)
+        throw DriverFailure{"program did not reach its message loop (WaitForInputIdle " +
+                            std::to_string(idle) + ")"};
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    for (;;) {
+        if (HWND window = FindVisibleWindow(process.info.dwProcessId, caption)) return window;
+        if (GetTickCount64() >= deadline)
+            throw DriverFailure{std::string("no visible window \"") + caption + "\""};
+        Sleep(5);
+    }
+}
+
+void EndProcess(ChildProcess& process) {
+    TerminateProcess(process.info.hProcess, 0);
+    if (WaitForSingleObject(process.info.hProcess, kStartTimeoutMs) != WAIT_OBJECT_0)
+        throw DriverFailure{"program did not end after TerminateProcess"};
+}
+
+int CountProcesses(const char* exeName) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) throw DriverFailure{"no process snapshot"};
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (_stricmp(entry.szExeFile, exeName) == 0) ++count;
+    CloseHandle(snapshot);
+    return count;
+}

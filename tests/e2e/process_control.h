@@ -1,0 +1,30 @@
+// Starting Quorvane.exe (or a peer) from outside and waiting for its windows;
+// shared by the end-to-end driver and the start-up benchmark.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ChildProcess {
+    PROCESS_INFORMATION info{};
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+};
+
+// Thrown when a step does not happen in time or a call fails; the text says
+// what was seen.
+struct DriverFailure {
+    std::string what;
+};
+
+constexpr DWORD kStartTimeoutMs = 30000;
+
+void Launch(ChildProcess& process, const std::string& exe);
+// Waits for the program's message loop, then for its visible top-level window
+// with this caption.
+HWND WaitForVisibleWindow(const ChildProcess& process, const char* caption);
+void EndProcess(ChildProcess& process);
+int CountProcesses(const char* exeName);
