@@ -3,23 +3,26 @@
 enable_testing()
 include(GoogleTest)
 
-if(WIN32)
+set(QUORVANE_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
+    "GoogleTest sources, compiled with the cross toolchain")
+if(CMAKE_CROSSCOMPILING AND EXISTS ${QUORVANE_GTEST_SOURCE_DIR}/CMakeLists.txt)
   # Debian ships GoogleTest as sources; the MinGW toolchain compiles them.
-  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-  set(QUORVANE_GTEST_MAIN GTest::gtest_main)
+  add_subdirectory(${QUORVANE_GTEST_SOURCE_DIR} ${PROJECT_BINARY_DIR}/googletest
+                   EXCLUDE_FROM_ALL SYSTEM)
   if(NOT TARGET GTest::gtest_main)
     add_library(GTest::gtest_main ALIAS gtest_main)
   endif()
-
-  # The prefix all Wine tests share; created once by the fixture below.
-  set(QUORVANE_WINEPREFIX ${PROJECT_BINARY_DIR}/wineprefix)
-  set(QUORVANE_WINEBENCH ${PROJECT_SOURCE_DIR}/scripts/winebench.py)
 else()
   find_package(GTest REQUIRED)
-  set(QUORVANE_GTEST_MAIN GTest::gtest_main)
+endif()
+set(QUORVANE_GTEST_MAIN GTest::gtest_main)
+
+if(CMAKE_CROSSCOMPILING)
+  # The prefix all Wine tests share; created once by the fixture in tests/.
+  set(QUORVANE_WINEPREFIX ${PROJECT_BINARY_DIR}/wineprefix)
+  set(QUORVANE_WINEBENCH ${PROJECT_SOURCE_DIR}/scripts/winebench.py)
 endif()
 
 # A GoogleTest program of the project. On the host every case is its own CTest
@@ -29,9 +32,12 @@ function(quorvane_add_gtest target)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} ${QUORVANE_GTEST_MAIN} quorvane_warnings)
-  if(WIN32)
+  if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target})
     quorvane_wine_test_properties(${target} ${ARG_LABEL})
+  elseif(WIN32)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES LABELS ${ARG_LABEL})
   else()
     set(prefix "")
     if(QUORVANE_SANITIZE)
