@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "shell/application.h"
+#include "shell/message_boxes.h"
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -29,3 +32,16 @@ constexpr FormSpec kSpec{
 }  // namespace
 
 TForm1::TForm1() : Form(kSpec) {}
+
+void TForm1::FormCreate() {
+    if (!guard_.Acquire()) {
+        // A copy already runs: say so and end before anything else happens.
+        ShowWarningBox(kAlreadyRunningText);
+        Application.Terminate();
+        return;
+    }
+}
+
+void TForm1::FormDestroy() {
+    guard_.Release();
+}

@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "shell/form.h"
+#include "shell/message_boxes.h"
 
 TApplication Application;
 
@@ -40,23 +41,28 @@ bool TApplication::IsOwnForm(HWND window) const {
 }
 
 void TApplication::Run() {
-    if (Form* main = MainForm(); main && main->Handle()) {
-        ShowWindow(handle_, SW_SHOWNOACTIVATE);
-        main->Show();
-        SetForegroundWindow(main->Handle());
-    }
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        // Tab and Shift+Tab move between the controls of the active form.
-        const HWND active = GetActiveWindow();
-        if (active && IsOwnForm(active) && IsDialogMessageA(active, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    if (!terminated_) {
+        if (Form* main = MainForm(); main && main->Handle()) {
+            ShowWindow(handle_, SW_SHOWNOACTIVATE);
+            main->Show();
+            SetForegroundWindow(main->Handle());
+        }
+        MSG msg;
+        while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            // Tab and Shift+Tab move between the controls of the active form.
+            const HWND active = GetActiveWindow();
+            if (active && IsOwnForm(active) && IsDialogMessageA(active, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
     Shutdown();
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
 
 void TApplication::Shutdown() {
     for (const auto& form : forms_) form->Hide();
@@ -71,6 +77,50 @@ void TApplication::Shutdown() {
     }
 }
 
+void TApplication::Minimize() {
+    if (!handle_ || Minimized()) return;
+    // The platform hides owned windows when their owner is minimized; doing it
+    // explicitly makes that hold wherever the owner is not on the taskbar too.
+    ShowOwnedPopups(handle_, FALSE);
+    ShowWindow(handle_, SW_MINIMIZE);
+    if (OnMinimize) OnMinimize();
+}
+
+void TApplication::Restore() {
+    if (!Minimized()) return;
+    ShowWindow(handle_, SW_RESTORE);
+    ShowOwnedPopups(handle_, TRUE);
+}
+
+LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_QUERYENDSESSION:
+            return TRUE;  // no objection to logging off
+        case WM_ENDSESSION:
+            // The process ends after this returns: shut down now, as on Exit.
+            if (wParam) {
+                Terminate();
+                Shutdown();
+            }
+            return 0;
+        case WM_SYSCOMMAND:
+            // The taskbar entry's minimize and restore go through the program.
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                Minimize();
+                return 0;
+            }
+            if ((wParam & 0xFFF0) == SC_RESTORE) {
+                Restore();
+                return 0;
+            }
+            break;
+    }
+    return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
 LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (hwnd != Application.handle_) return DefWindowProcA(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    RunReportingFailures([&] { result = Application.HandleMessage(message, wParam, lParam); });
+    return result;
 }

@@ -1,10 +1,12 @@
 // The application object: owns every form, holds the application title, owns
 // the hidden top-level window that carries the program's taskbar entry (every
-// form is owned by it) and runs the message loop.
+// form is owned by it, so minimizing it hides them all) and runs the message
+// loop.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,9 +28,11 @@ public:
 
     // Creates a form hidden and keeps it until shutdown; the first one created
     // is the main form. The global reference is set before the creation step
-    // runs, so the step can reach its own form through it.
+    // runs, so the step can reach its own form through it. After a terminate
+    // request no further form is created.
     template <class TFormClass>
     void CreateForm(TFormClass*& reference) {
+        if (terminated_) return;
         auto form = std::make_unique<TFormClass>();
         reference = form.get();
         forms_.push_back(std::move(form));
@@ -37,18 +41,31 @@ public:
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
     bool IsOwnForm(HWND window) const;
 
-    // Shows the main form, runs the message loop until Terminate, then shuts
-    // down: every window hidden, the forms destroyed in reverse creation order.
+    // Shows the main form and runs the message loop until a terminate
+    // request, then shuts down. After a terminate request made during start-up
+    // nothing is shown and the loop does not run.
     void Run();
     void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Every window hidden, the forms destroyed in reverse creation order (their
+    // FormDestroy runs, no close handler does), the application window last.
     void Shutdown();
+
+    // Minimizing the application window hides every form it owns; restoring
+    // shows again what the minimize hid. OnMinimize runs after each minimize.
+    void Minimize();
+    void Restore();
+    bool Minimized() const { return handle_ && IsIconic(handle_); }
+    std::function<void()> OnMinimize;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND handle_ = nullptr;
     std::string title_;
     std::vector<std::unique_ptr<Form>> forms_;
+    bool terminated_ = false;
 };
 
 extern TApplication Application;

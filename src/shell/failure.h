@@ -15,3 +15,11 @@ public:
 private:
     std::string message_;
 };
+
+// The fixed messages of the shell's failure kinds.
+inline constexpr char kCannotOpenClipboard[] = "Cannot open clipboard";
+
+class EClipboardFailure : public Failure {
+public:
+    EClipboardFailure() : Failure(kCannotOpenClipboard) {}
+};

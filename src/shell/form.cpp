@@ -1,27 +1,7 @@
 #include "shell/form.h"
 
-#include <exception>
-
 #include "shell/application.h"
 #include "shell/message_boxes.h"
-
-namespace {
-
-// Runs a step and reports whatever it throws; nothing unwinds into the system.
-template <class Step>
-bool Guarded(Step&& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception& failure) {
-        ShowFailureBox(failure.what());
-    } catch (...) {
-        ShowFailureBox("Unknown failure");
-    }
-    return false;
-}
-
-}  // namespace
 
 Form::~Form() { Destroy(); }
 
@@ -58,12 +38,12 @@ void Form::Create() {
                         GetModuleHandleA(nullptr), nullptr);
     }
     ApplyLayout(nullptr);
-    Guarded([this] { FormCreate(); });
+    RunReportingFailures([this] { FormCreate(); });
 }
 
 void Form::Destroy() {
     if (!hwnd_) return;
-    Guarded([this] { FormDestroy(); });
+    RunReportingFailures([this] { FormDestroy(); });
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
 }
@@ -135,6 +115,6 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     LRESULT result = 0;
-    Guarded([&] { result = self->HandleMessage(message, wParam, lParam); });
+    RunReportingFailures([&] { result = self->HandleMessage(message, wParam, lParam); });
     return result;
 }

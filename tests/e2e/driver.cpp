@@ -3,10 +3,13 @@
 //   e2e_driver CASE PROGRAM_FOLDER
 // Every wait has a deadline; a failing case says what it saw and exits 1.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "process_control.h"
 
@@ -18,9 +21,143 @@ void Check(bool condition, const std::string& what) {
     if (!condition) throw DriverFailure{what};
 }
 
+void CheckNothingLeft() { Check(CountProcesses("Quorvane.exe") == 0, "a Quorvane.exe process is left"); }
+
 void EndAndCheckNothingLeft(ChildProcess& process) {
     EndProcess(process);
-    Check(CountProcesses("Quorvane.exe") == 0, "a Quorvane.exe process is left");
+    CheckNothingLeft();
+}
+
+bool MarkerPresent() { return GlobalFindAtomA("PROGRAM_RUNNING") != 0; }
+
+bool Running(const ChildProcess& process) {
+    return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string Text(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+HWND AppWindow(const ChildProcess& process) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "TApplication", nullptr); w;
+         w = FindWindowExA(nullptr, w, "TApplication", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == process.info.dwProcessId) return w;
+    }
+    throw DriverFailure{"no application window"};
+}
+
+// Ends the program the way a logoff does: it must agree, shut down cleanly,
+// release its marker and exit with status 0.
+void EndLikeLogoff(ChildProcess& process) {
+    const HWND app = AppWindow(process);
+    Check(SendMessageA(app, WM_QUERYENDSESSION, 0, 0) == TRUE, "program objects to ending the session");
+    SendMessageA(app, WM_ENDSESSION, TRUE, 0);
+    const DWORD code = WaitForExit(process);
+    Check(code == 0, "exit status " + std::to_string(code));
+}
+
+// What a refused copy shows: the warning box, exactly, and nothing else.
+HWND CheckRefusedWithWarning(const ChildProcess& copy) {
+    const HWND box = WaitForVisibleWindow(copy, "Warning");
+    Check(ClassOf(box) == "TMessageForm", "warning window class is " + ClassOf(box));
+    std::string message;
+    int buttons = 0;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_stricmp(ClassOf(child).c_str(), "Button") == 0) {
+            ++buttons;
+            Check(Text(child) == "OK", "button caption \"" + Text(child) + "\"");
+        } else if (!Text(child).empty()) {
+            message = Text(child);
+        }
+    }
+    Check(message == "Program is already Running! Please check in Systray",
+          "warning text \"" + message + "\"");
+    Check(buttons == 1, std::to_string(buttons) + " buttons in the warning box");
+    Check(!FindVisibleWindow(copy.info.dwProcessId, "WHOIS Lookup"), "refused copy shows its main window");
+    return box;
+}
+
+void PressOk(const ChildProcess& copy, HWND box) {
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    const DWORD code = WaitForExit(copy);
+    Check(code == 0, "refused copy exit status " + std::to_string(code));
+}
+
+// A second copy shows only the warning box and ends with status 0 after OK;
+// the first copy runs on unchanged and, ended cleanly, releases the marker.
+void SecondCopyIsRefused() {
+    ChildProcess first;
+    Launch(first, g_exe);
+    const HWND main = WaitForVisibleWindow(first, "WHOIS Lookup");
+    Check(MarkerPresent(), "no marker while the first copy runs");
+
+    ChildProcess second;
+    Launch(second, g_exe);
+    PressOk(second, CheckRefusedWithWarning(second));
+
+    Check(Running(first), "first copy ended");
+    Check(IsWindowVisible(main), "first copy's main window is gone");
+    Check(MarkerPresent(), "marker gone while the first copy runs");
+    EndLikeLogoff(first);
+    Check(!MarkerPresent(), "marker left after a clean end");
+    Check(!IsWindow(main), "main window left after a clean end");
+    CheckNothingLeft();
+}
+
+// A killed copy leaves its marker behind; the next start is not refused.
+void KilledCopyDoesNotBlockTheNextStart() {
+    ChildProcess killed;
+    Launch(killed, g_exe);
+    WaitForVisibleWindow(killed, "WHOIS Lookup");
+    EndProcess(killed);
+    Check(MarkerPresent(), "a killed copy's marker should stay behind");
+
+    ChildProcess next;
+    Launch(next, g_exe);
+    WaitForVisibleWindow(next, "WHOIS Lookup");
+    Check(!FindVisibleWindow(next.info.dwProcessId, "Warning"), "next start was refused");
+    EndLikeLogoff(next);
+    CheckNothingLeft();
+}
+
+// Ten copies started at once: exactly one runs, nine show the warning box.
+void TenCopiesAtOnce() {
+    constexpr int kCopies = 10;
+    ChildProcess copies[kCopies];
+    for (ChildProcess& copy : copies) Launch(copy, g_exe);
+    int runningIndex = -1;
+    HWND boxes[kCopies] = {};
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    for (int i = 0; i < kCopies; ++i) {
+        Check(WaitForInputIdle(copies[i].info.hProcess, kStartTimeoutMs) == 0, "copy not started");
+        for (;;) {
+            if (FindVisibleWindow(copies[i].info.dwProcessId, "WHOIS Lookup")) {
+                Check(runningIndex < 0, "two copies run");
+                runningIndex = i;
+                break;
+            }
+            if ((boxes[i] = FindVisibleWindow(copies[i].info.dwProcessId, "Warning"))) break;
+            Check(GetTickCount64() < deadline, "copy " + std::to_string(i) + " shows neither window");
+            Sleep(10);
+        }
+    }
+    Check(runningIndex >= 0, "no copy runs");
+    for (int i = 0; i < kCopies; ++i)
+        if (i != runningIndex) PressOk(copies[i], CheckRefusedWithWarning(copies[i]));
+    Check(Running(copies[runningIndex]), "the running copy ended");
+    EndLikeLogoff(copies[runningIndex]);
+    Check(!MarkerPresent(), "marker left after a clean end");
+    CheckNothingLeft();
 }
 
 // The main window appears with its caption, on top, as a tool window with the
@@ -44,6 +181,43 @@ void StartsAndShowsMainWindow() {
     EndAndCheckNothingLeft(process);
 }
 
+// Lines of the address recorder's log, each split at tabs: time, then the
+// recorder's argument vector.
+std::vector<std::vector<std::string>> RecordedCalls() {
+    char path[MAX_PATH * 2];
+    const DWORD n = GetEnvironmentVariableA("QUORVANE_RECORDER_LOG", path, sizeof path);
+    Check(n > 0 && n < sizeof path, "QUORVANE_RECORDER_LOG is not set");
+    std::vector<std::vector<std::string>> calls;
+    std::ifstream log(path, std::ios::binary);
+    for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> fields;
+        for (size_t start = 0;;) {
+            const size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        calls.push_back(std::move(fields));
+    }
+    return calls;
+}
+
+// The bench itself: an address handed to the shell reaches the recorder
+// unchanged, as the one argument after its own path.
+void RecorderReceivesTheExactAddress() {
+    const std::string address = "http://tessaloon.com/whois/a%20b?q=1&r=%22#frag";
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOW));
+    Check(result > 32, "ShellExecuteA failed with " + std::to_string(result));
+    std::vector<std::vector<std::string>> calls;
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    while ((calls = RecordedCalls()).empty() && GetTickCount64() < deadline) Sleep(10);
+    Check(calls.size() == 1, "recorder saw " + std::to_string(calls.size()) + " calls");
+    Check(calls[0].size() == 3, "recorder got " + std::to_string(calls[0].size() - 1) + " arguments");
+    Check(calls[0][2] == address, "recorder got \"" + calls[0][2] + "\"");
+}
+
 // For the run command's screenshot: starts the program and leaves it running
 // once its main window shows.
 void Show() {
@@ -59,6 +233,10 @@ struct Case {
 
 constexpr Case kCases[] = {
     {"starts_and_shows_main_window", StartsAndShowsMainWindow},
+    {"recorder_receives_the_exact_address", RecorderReceivesTheExactAddress},
+    {"second_copy_is_refused", SecondCopyIsRefused},
+    {"killed_copy_does_not_block_the_next_start", KilledCopyDoesNotBlockTheNextStart},
+    {"ten_copies_at_once", TenCopiesAtOnce},
     {"show", Show},
 };
 

@@ -17,8 +17,6 @@ void Launch(ChildProcess& process, const std::string& exe) {
         throw DriverFailure{"cannot start " + exe + ", error " + std::to_string(GetLastError())};
 }
 
-namespace {
-
 HWND FindVisibleWindow(DWORD processId, const char* caption) {
     for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, caption); w;
          w = FindWindowExA(nullptr, w, nullptr, caption)) {
@@ -28,8 +26,6 @@ HWND FindVisibleWindow(DWORD processId, const char* caption) {
     }
     return nullptr;
 }
-
-}  // namespace
 
 HWND WaitForVisibleWindow(const ChildProcess& process, const char* caption) {
     // The program's message loop signals readiness; window states of another
@@ -52,6 +48,14 @@ void EndProcess(ChildProcess& process) {
     TerminateProcess(process.info.hProcess, 0);
     if (WaitForSingleObject(process.info.hProcess, kStartTimeoutMs) != WAIT_OBJECT_0)
         throw DriverFailure{"program did not end after TerminateProcess"};
+}
+
+DWORD WaitForExit(const ChildProcess& process) {
+    if (WaitForSingleObject(process.info.hProcess, kStartTimeoutMs) != WAIT_OBJECT_0)
+        throw DriverFailure{"program did not end"};
+    DWORD code = 0;
+    GetExitCodeProcess(process.info.hProcess, &code);
+    return code;
 }
 
 int CountProcesses(const char* exeName) {

@@ -23,8 +23,12 @@ struct DriverFailure {
 constexpr DWORD kStartTimeoutMs = 30000;
 
 void Launch(ChildProcess& process, const std::string& exe);
+// The program's visible top-level window with this caption, if any.
+HWND FindVisibleWindow(DWORD processId, const char* caption);
 // Waits for the program's message loop, then for its visible top-level window
 // with this caption.
 HWND WaitForVisibleWindow(const ChildProcess& process, const char* caption);
 void EndProcess(ChildProcess& process);
+// Waits for the process to end by itself; returns its exit code.
+DWORD WaitForExit(const ChildProcess& process);
 int CountProcesses(const char* exeName);
