@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <stdexcept>
 #include <string>
 
 #include "box_watcher.h"
+#include "test_form.h"
 #include "shell/application.h"
 #include "shell/form.h"
 
@@ -227,30 +227,6 @@ TEST_F(MessageBoxTest, BusyClipboardIsReportedAndTheBoxStaysOpen) {
     EXPECT_EQ(failureText, "Cannot open clipboard.");
     EXPECT_TRUE(boxAliveAfterFailure);
 }
-
-// A small form of its own for the tests below.
-constexpr ControlSpec kTestControls[] = {
-    {"BUTTON", "Button1", 201, "Button", 8, 8, 75, 25, BS_PUSHBUTTON},
-};
-constexpr FormSpec kTestSpec{"TTestForm", "Test form", WS_CAPTION | WS_SYSMENU, 0, 10, 10,
-                             200, 60, "MS Sans Serif", 8, kTestControls};
-
-class TestForm : public Form {
-public:
-    TestForm() : Form(kTestSpec) {}
-    bool failInCreate = false;
-    bool createFinished = false;
-
-protected:
-    void FormCreate() override {
-        if (failInCreate) throw std::runtime_error("Creation failed");
-        createFinished = true;
-    }
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_APP) throw std::runtime_error("Handler failed (on purpose)");
-        return Form::HandleMessage(message, wParam, lParam);
-    }
-};
 
 TEST_F(MessageBoxTest, OtherWindowsAreDisabledWhileABoxIsOpenAndActiveAgainAfter) {
     TestForm form;

@@ -1,0 +1,52 @@
+// Minimize and restore of the program through the application window.
+#include "shell/application.h"
+
+#include <gtest/gtest.h>
+
+#include "test_form.h"
+
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
+    void SetUp() override {
+        shown.Create();
+        hidden.Create();
+        shown.Show();
+        Application.OnMinimize = [this] { ++minimizeNotices; };
+    }
+    void TearDown() override {
+        Application.Restore();
+        Application.OnMinimize = nullptr;
+    }
+    TestForm shown, hidden;
+    int minimizeNotices = 0;
+};
+
+TEST_F(ApplicationTest, MinimizeHidesEveryFormAndNotifiesOnce) {
+    Application.Minimize();
+    EXPECT_TRUE(Application.Minimized());
+    EXPECT_FALSE(IsWindowVisible(shown.Handle()));
+    EXPECT_EQ(minimizeNotices, 1);
+    Application.Minimize();  // already minimized: nothing happens
+    EXPECT_EQ(minimizeNotices, 1);
+}
+
+TEST_F(ApplicationTest, RestoreShowsAgainWhatTheMinimizeHid) {
+    Application.Minimize();
+    Application.Restore();
+    EXPECT_FALSE(Application.Minimized());
+    EXPECT_TRUE(IsWindowVisible(shown.Handle()));
+    EXPECT_FALSE(IsWindowVisible(hidden.Handle()));  // it was hidden before
+    EXPECT_EQ(minimizeNotices, 1);
+}
+
+TEST_F(ApplicationTest, RestoreWithoutMinimizeChangesNothing) {
+    Application.Restore();
+    EXPECT_FALSE(Application.Minimized());
+    EXPECT_TRUE(IsWindowVisible(shown.Handle()));
+    EXPECT_FALSE(IsWindowVisible(hidden.Handle()));
+}
+
+}  // namespace
