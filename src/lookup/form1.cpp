@@ -1,7 +1,11 @@
 #include "lookup/form1.h"
 
+#include <algorithm>
 #include <array>
 
+#include "lookup/lookup_address.h"
+#include "lookup/open_address.h"
+#include "lookup/query_text.h"
 #include "shell/application.h"
 #include "shell/message_boxes.h"
 
@@ -29,9 +33,88 @@ constexpr FormSpec kSpec{
     kControls,
 };
 
+constexpr int kVisibleListEntries = 8;
+constexpr char kGlyphResource[] = "LOOKUPGLYPH";
+constexpr int kGlyphSize = 16;
+
+inline void DeleteDc(HDC dc) { DeleteDC(dc); }
+using UniqueDc = UniqueHandle<HDC, DeleteDc>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
+
+// Selects an object into a DC for a scope and puts the previous one back.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 }  // namespace
 
 TForm1::TForm1() : Form(kSpec) {}
+
+HWND TForm1::SearchEdit() const {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    return GetComboBoxInfo(ComboBoxSearch(), &info) ? info.hwndItem : nullptr;
+}
+
+std::string TForm1::SearchText() const {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(ComboBoxSearch())) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(ComboBoxSearch(), text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TForm1::ControlsCreated() {
+    const HWND combo = ComboBoxSearch();
+    SendMessageA(combo, CB_SETMINVISIBLE, kVisibleListEntries, 0);
+    SendMessageA(combo, CB_LIMITTEXT, 0, 0);  // no limit
+    SetWindowTextA(combo, std::string(kPlaceholderText).c_str());
+    // The edit field asks for Enter, which dialog navigation would swallow.
+    SetWindowSubclass(SearchEdit(), SearchEditProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    LoadButtonGlyph();
+    const HMENU menu = GetSystemMenu(Handle(), FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kSettingsCommand, "Settings...");
+}
+
+// The picture is one 32 x 16 bitmap: the normal image left, its greyed twin
+// right, transparent where it has the colour of its bottom-left pixel. The
+// button takes one image per state; only the disabled state shows the twin.
+// Scaled by whole steps of the window's DPI, so pixels stay crisp.
+void TForm1::LoadButtonGlyph() {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    UniqueBitmap source(static_cast<HBITMAP>(LoadImageA(instance, kGlyphResource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!source) return;
+    const int scale = std::max(1, static_cast<int>(Dpi()) / 96), size = kGlyphSize * scale;
+    // One image per push-button state: normal, hot, pressed, disabled,
+    // defaulted, stylus-hot.
+    constexpr int kStates = 6;
+    constexpr int kDisabled = 3;
+
+    const HDC screen = GetDC(nullptr);
+    UniqueDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
+    UniqueBitmap strip(CreateCompatibleBitmap(screen, size * kStates, size));
+    ReleaseDC(nullptr, screen);
+    COLORREF transparent;
+    {
+        Selection a(from.Get(), source.Get()), b(to.Get(), strip.Get());
+        transparent = GetPixel(from.Get(), 0, kGlyphSize - 1);
+        SetStretchBltMode(to.Get(), COLORONCOLOR);
+        for (int state = 0; state < kStates; ++state)
+            StretchBlt(to.Get(), state * size, 0, size, size, from.Get(),
+                       state == kDisabled ? kGlyphSize : 0, 0, kGlyphSize, kGlyphSize, SRCCOPY);
+    }
+    glyph_.Reset(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kStates, 0));
+    ImageList_AddMasked(glyph_.Get(), strip.Get(), transparent);
+    BUTTON_IMAGELIST images{glyph_.Get(), {Scale(2), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageA(BitBtnGo(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+}
 
 void TForm1::FormCreate() {
     if (!guard_.Acquire()) {
@@ -42,6 +125,80 @@ void TForm1::FormCreate() {
     }
 }
 
-void TForm1::FormDestroy() {
-    guard_.Release();
+void TForm1::FormDestroy() { guard_.Release(); }
+
+// Looks up the search box's text as typed, unless it is blank or the placeholder.
+void TForm1::BitBtnGoClick() {
+    const std::string text = SearchText();
+    if (!IsQueryText(text)) return;
+    OpenAddress(Handle(), MakeLookupAddress(text));
+}
+
+// Enter commits the text and clicks the Lookup button; the key then goes on
+// to the search box as usual.
+void TForm1::ComboBoxSearchKeyPress(char key) {
+    if (key != '\r') return;
+    BitBtnGoClick();
+}
+
+void TForm1::ComboBoxSearchExit() {}
+
+void TForm1::ClearHistory1Click() {}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kBitBtnGo && HIWORD(wParam) == BN_CLICKED) {
+                BitBtnGoClick();
+                return 0;
+            }
+            break;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == kSettingsCommand) {
+                ClearHistory1Click();
+                return 0;
+            }
+            break;
+        case WM_DPICHANGED: {
+            const LRESULT result = Form::HandleMessage(message, wParam, lParam);
+            LoadButtonGlyph();
+            return result;
+        }
+    }
+    return Form::HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm1::SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
+    LRESULT result = 0;
+    RunReportingFailures([&] {
+        result = reinterpret_cast<TForm1*>(self)->SearchEditMessage(edit, message, wParam, lParam);
+    });
+    return result;
+}
+
+LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            LRESULT code = DefSubclassProc(edit, message, wParam, lParam);
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_RETURN)
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_CHAR:
+            ComboBoxSearchKeyPress(static_cast<char>(wParam));
+            break;
+        case WM_KILLFOCUS: {
+            // Only a move to another control of this window counts as leaving.
+            const HWND next = reinterpret_cast<HWND>(wParam);
+            if (next && IsChild(Handle(), next) && next != ComboBoxSearch() && !IsChild(ComboBoxSearch(), next))
+                ComboBoxSearchExit();
+            break;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(edit, SearchEditProc, 0);
+            break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
 }

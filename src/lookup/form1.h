@@ -3,27 +3,53 @@
 // second copy of the program.
 #pragma once
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
 #include "shell/form.h"
 #include "shell/single_instance.h"
+#include "shell/win_handle.h"
 
 inline constexpr char kAlreadyRunningText[] = "Program is already Running! Please check in Systray";
+
+inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+using UniqueImageList = UniqueHandle<HIMAGELIST, DestroyImageList>;
 
 class TForm1 : public Form {
 public:
     enum ControlId { kComboBoxSearch = 101, kBitBtnGo = 102 };
+    // The window-menu entry that shows the settings window.
+    static constexpr UINT kSettingsCommand = 0x0010;
 
     TForm1();
 
     HWND ComboBoxSearch() const { return Control(kComboBoxSearch); }
+    HWND SearchEdit() const;
     HWND BitBtnGo() const { return Control(kBitBtnGo); }
+    std::string SearchText() const;
     ATOM RunningAtom() const { return guard_.RunningAtom(); }
 
+    void BitBtnGoClick();
+    void ComboBoxSearchKeyPress(char key);
+    void ComboBoxSearchExit();
+    void ClearHistory1Click();
+
 protected:
+    void ControlsCreated() override;
     void FormCreate() override;
     void FormDestroy() override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
+    LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    void LoadButtonGlyph();
+
     SingleInstanceGuard guard_;
+    UniqueImageList glyph_;
 };
 
 extern TForm1* Form1;

@@ -9,3 +9,8 @@ std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsTrimmed(text.back())) text.remove_suffix(1);
     return text;
 }
+
+bool IsQueryText(std::string_view text) {
+    const std::string_view trimmed = Trim(text);
+    return !trimmed.empty() && trimmed != kPlaceholderText;
+}

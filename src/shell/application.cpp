@@ -1,5 +1,7 @@
 #include "shell/application.h"
 
+#include <commctrl.h>
+
 #include "shell/form.h"
 #include "shell/message_boxes.h"
 
@@ -13,6 +15,9 @@ TApplication::~TApplication() { Shutdown(); }
 
 void TApplication::Initialize(HINSTANCE instance) {
     if (handle_) return;
+    // Loads the visual-style common controls that the manifest asks for.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
@@ -34,12 +39,6 @@ void TApplication::SetTitle(std::string title) {
     if (handle_) SetWindowTextA(handle_, title_.c_str());
 }
 
-bool TApplication::IsOwnForm(HWND window) const {
-    for (const auto& form : forms_)
-        if (form->Handle() == window) return true;
-    return false;
-}
-
 void TApplication::Run() {
     if (!terminated_) {
         if (Form* main = MainForm(); main && main->Handle()) {
@@ -48,15 +47,29 @@ void TApplication::Run() {
             SetForegroundWindow(main->Handle());
         }
         MSG msg;
-        while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            // Tab and Shift+Tab move between the controls of the active form.
-            const HWND active = GetActiveWindow();
-            if (active && IsOwnForm(active) && IsDialogMessageA(active, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
     }
     Shutdown();
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the loop
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+void TApplication::Dispatch(MSG& msg) {
+    // Tab and Shift+Tab move between the controls of the active form (every
+    // form is owned by the application window).
+    const HWND active = GetActiveWindow();
+    if (active && GetWindow(active, GW_OWNER) == handle_ && IsDialogMessageA(active, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
 }
 
 void TApplication::Terminate() {

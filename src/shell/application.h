@@ -39,12 +39,14 @@ public:
         reference->Create();
     }
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
-    bool IsOwnForm(HWND window) const;
 
     // Shows the main form and runs the message loop until a terminate
     // request, then shuts down. After a terminate request made during start-up
     // nothing is shown and the loop does not run.
     void Run();
+    // Handles every message waiting for this thread as the loop would, then
+    // returns.
+    void ProcessMessages();
     void Terminate();
     bool Terminated() const { return terminated_; }
     // Every window hidden, the forms destroyed in reverse creation order (their
@@ -60,6 +62,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void Dispatch(MSG& msg);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND handle_ = nullptr;

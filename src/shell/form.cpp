@@ -38,6 +38,7 @@ void Form::Create() {
                         GetModuleHandleA(nullptr), nullptr);
     }
     ApplyLayout(nullptr);
+    RunReportingFailures([this] { ControlsCreated(); });
     RunReportingFailures([this] { FormCreate(); });
 }
 
@@ -88,8 +89,39 @@ void Form::ApplyLayout(const RECT* suggested) {
     }
 }
 
+// Like a dialog, a form gives the focus back to the control that last had it
+// when it is activated again; the first time, to the first control in tab order.
+void Form::RememberFocus() {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void Form::RestoreFocus() {
+    HWND target = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) ? focus_ : nullptr;
+    if (!target) target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target) SetFocus(target);
+}
+
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                RememberFocus();
+            } else if (!HIWORD(wParam)) {  // not while minimized
+                RestoreFocus();
+            }
+            return 0;
+        case WM_COMMAND:
+            // Dialog navigation turns Enter into IDOK; like a dialog, a form
+            // then clicks the push button that has the focus.
+            if (LOWORD(wParam) == IDOK) {
+                const HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus) &&
+                    (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+                    SendMessageA(focus, BM_CLICK, 0, 0);
+                return 0;
+            }
+            break;
         case WM_DPICHANGED:
             ApplyLayout(reinterpret_cast<const RECT*>(lParam));
             return 0;

@@ -56,6 +56,9 @@ public:
     int Scale(int pixelsAt96) const { return MulDiv(pixelsAt96, static_cast<int>(Dpi()), 96); }
 
 protected:
+    // Runs once the controls exist, before the creation step: settings of the
+    // controls that the layout table does not carry.
+    virtual void ControlsCreated() {}
     // The window's creation step; a failure in it is reported and the rest of
     // the step is skipped.
     virtual void FormCreate() {}
@@ -68,7 +71,11 @@ private:
     void RegisterWindowClass() const;
     void ApplyLayout(const RECT* suggested);
 
+    void RememberFocus();
+    void RestoreFocus();
+
     const FormSpec& spec_;
     HWND hwnd_ = nullptr;
+    HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     UniqueFont font_;
 };

@@ -34,9 +34,11 @@ bool Running(const ChildProcess& process) {
     return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+// A window's text as the window itself answers it (for another process's
+// control GetWindowText would only read the caption the system keeps).
 std::string Text(HWND window) {
     char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -203,6 +205,15 @@ std::vector<std::vector<std::string>> RecordedCalls() {
     return calls;
 }
 
+std::vector<std::vector<std::string>> WaitForRecordedCalls(size_t count) {
+    std::vector<std::vector<std::string>> calls;
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    while ((calls = RecordedCalls()).size() < count && GetTickCount64() < deadline) Sleep(10);
+    Check(calls.size() == count, "recorder saw " + std::to_string(calls.size()) + " calls, not " +
+                                     std::to_string(count));
+    return calls;
+}
+
 // The bench itself: an address handed to the shell reaches the recorder
 // unchanged, as the one argument after its own path.
 void RecorderReceivesTheExactAddress() {
@@ -210,12 +221,72 @@ void RecorderReceivesTheExactAddress() {
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOW));
     Check(result > 32, "ShellExecuteA failed with " + std::to_string(result));
-    std::vector<std::vector<std::string>> calls;
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    while ((calls = RecordedCalls()).empty() && GetTickCount64() < deadline) Sleep(10);
-    Check(calls.size() == 1, "recorder saw " + std::to_string(calls.size()) + " calls");
+    const auto calls = WaitForRecordedCalls(1);
     Check(calls[0].size() == 3, "recorder got " + std::to_string(calls[0].size() - 1) + " arguments");
     Check(calls[0][2] == address, "recorder got \"" + calls[0][2] + "\"");
+}
+
+HWND SearchBox(HWND main) { return FindWindowExA(main, nullptr, "ComboBox", nullptr); }
+HWND SearchEdit(HWND main) { return FindWindowExA(SearchBox(main), nullptr, "Edit", nullptr); }
+HWND LookupButton(HWND main) { return FindWindowExA(main, nullptr, "Button", "Lookup"); }
+
+// Types as the keyboard would: the characters replace the selected text.
+void Type(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
+}
+
+void PressKey(HWND target, UINT key) {
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+// Enter in the search box opens the lookup address through the real shell:
+// the browser (the recorder) sees exactly the address as its one argument,
+// with a pasted quote and blank escaped.
+void EnterLooksUpTheTypedQuery() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND edit = SearchEdit(WaitForVisibleWindow(process, "WHOIS Lookup"));
+    Check(edit != nullptr, "no search box");
+    Type(edit, "example.com");
+    PressKey(edit, VK_RETURN);
+    auto calls = WaitForRecordedCalls(1);
+    Check(calls[0].size() == 3 && calls[0][2] == "http://tessaloon.com/whois/example.com",
+          "browser got \"" + calls[0].back() + "\" among " + std::to_string(calls[0].size() - 1) + " arguments");
+    Type(edit, "a\"b c");
+    PressKey(edit, VK_RETURN);
+    calls = WaitForRecordedCalls(2);
+    Check(calls[1].size() == 3 && calls[1][2] == "http://tessaloon.com/whois/a%22b%20c",
+          "browser got \"" + calls[1].back() + "\" among " + std::to_string(calls[1].size() - 1) + " arguments");
+    EndAndCheckNothingLeft(process);
+}
+
+RECT ClientRectOf(HWND parent, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The window and its controls are where the layout puts them.
+void MainWindowLayout() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    const int dpi = static_cast<int>(GetDpiForWindow(main));
+    auto scaled = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    const RECT combo = ClientRectOf(main, SearchBox(main));
+    Check(combo.left == scaled(8) && combo.top == scaled(8) && combo.right - combo.left == scaled(201),
+          "search box at " + std::to_string(combo.left) + "," + std::to_string(combo.top) + " width " +
+              std::to_string(combo.right - combo.left));
+    const RECT button = ClientRectOf(main, LookupButton(main));
+    Check(button.left == scaled(216) && button.top == scaled(5) && button.right - button.left == scaled(73) &&
+              button.bottom - button.top == scaled(25),
+          "button at " + std::to_string(button.left) + "," + std::to_string(button.top) + " size " +
+              std::to_string(button.right - button.left) + " x " + std::to_string(button.bottom - button.top));
+    Check(Text(SearchBox(main)) == "Enter domain, IP address or ASN", "search box text \"" + Text(SearchBox(main)) + "\"");
+    EndAndCheckNothingLeft(process);
 }
 
 // For the run command's screenshot: starts the program and leaves it running
@@ -237,6 +308,8 @@ constexpr Case kCases[] = {
     {"second_copy_is_refused", SecondCopyIsRefused},
     {"killed_copy_does_not_block_the_next_start", KilledCopyDoesNotBlockTheNextStart},
     {"ten_copies_at_once", TenCopiesAtOnce},
+    {"enter_looks_up_the_typed_query", EnterLooksUpTheTypedQuery},
+    {"main_window_layout", MainWindowLayout},
     {"show", Show},
 };
 

@@ -1,0 +1,178 @@
+// The main window's lookup, with the shell launcher replaced by a recorder:
+// keys go through the program's own message dispatch, as typed keys would.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "box_watcher.h"
+#include "lookup/form1.h"
+#include "lookup/open_address.h"
+#include "shell/application.h"
+
+namespace {
+
+struct Launch {
+    HWND owner;
+    std::string verb, file;
+    bool noParameters, noDirectory;
+    int show;
+};
+
+class LookupTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
+
+    void SetUp() override {
+        previous_ = SetShellLauncher([this](HWND owner, const char* verb, const char* file,
+                                            const char* parameters, const char* directory, int show) {
+            launches.push_back({owner, verb, file, parameters == nullptr, directory == nullptr, show});
+            return launcherResult;
+        });
+        form.Create();
+        form.Show();
+        SetForegroundWindow(form.Handle());
+        Application.ProcessMessages();
+        ASSERT_EQ(GetActiveWindow(), form.Handle());
+    }
+    void TearDown() override { SetShellLauncher(previous_); }
+
+    // Replaces the search box's text as a paste would and presses a key in the
+    // control that has the focus.
+    void SetText(const std::string& text) { SetWindowTextA(form.ComboBoxSearch(), text.c_str()); }
+    void Press(UINT key, HWND target = nullptr) {
+        PostKey(target ? target : GetFocus(), key);
+        Application.ProcessMessages();
+    }
+    std::vector<std::string> Opened() const {
+        std::vector<std::string> files;
+        for (const Launch& l : launches) files.push_back(l.file);
+        return files;
+    }
+
+    TForm1 form;
+    std::vector<Launch> launches;
+    INT_PTR launcherResult = 42;
+
+private:
+    ShellLauncher previous_;
+};
+
+using Addresses = std::vector<std::string>;
+
+TEST_F(LookupTest, FocusStartsInTheSearchBoxWithThePlaceholder) {
+    EXPECT_EQ(GetFocus(), form.SearchEdit());
+    EXPECT_EQ(form.SearchText(), "Enter domain, IP address or ASN");
+}
+
+TEST_F(LookupTest, EnterOpensTheLookupAddressOnceWithTheShellArguments) {
+    SetText("example.com");
+    Press(VK_RETURN);
+    ASSERT_EQ(launches.size(), 1u);
+    const Launch& l = launches[0];
+    EXPECT_EQ(l.owner, form.Handle());
+    EXPECT_EQ(l.verb, "open");
+    EXPECT_EQ(l.file, "http://tessaloon.com/whois/example.com");
+    EXPECT_TRUE(l.noParameters);
+    EXPECT_TRUE(l.noDirectory);
+    EXPECT_EQ(l.show, SW_SHOW);
+    EXPECT_EQ(form.SearchText(), "example.com");  // the text stays
+    EXPECT_EQ(GetFocus(), form.SearchEdit());
+}
+
+TEST_F(LookupTest, PlaceholderAndBlankTextsAreNotLookedUp) {
+    Press(VK_RETURN);  // the untouched placeholder
+    for (const char* text : {"", "   ", "\t", "  Enter domain, IP address or ASN  "}) {
+        SetText(text);
+        Press(VK_RETURN);
+    }
+    form.BitBtnGoClick();
+    EXPECT_EQ(Opened(), Addresses{});
+}
+
+TEST_F(LookupTest, PlaceholderWordsInAnotherCaseAreLookedUp) {
+    SetText("enter domain, ip address or asn");
+    Press(VK_RETURN);
+    EXPECT_EQ(Opened(), Addresses{"http://tessaloon.com/whois/enter%20domain,%20ip%20address%20or%20asn"});
+}
+
+TEST_F(LookupTest, BlanksAndQuotesReachTheShellEscaped) {
+    SetText(" example.com");
+    Press(VK_RETURN);
+    SetText("a\"b c#d");
+    Press(VK_RETURN);
+    EXPECT_EQ(Opened(), (Addresses{"http://tessaloon.com/whois/%20example.com",
+                              "http://tessaloon.com/whois/a%22b%20c#d"}));
+}
+
+TEST_F(LookupTest, EnterTwiceLooksUpTwice) {
+    SetText("AS15169");
+    Press(VK_RETURN);
+    Press(VK_RETURN);
+    EXPECT_EQ(launches.size(), 2u);
+}
+
+TEST_F(LookupTest, TabMovesToTheButtonWithoutALookup) {
+    SetText("example.com");
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), form.BitBtnGo());
+    EXPECT_EQ(Opened(), Addresses{});
+    Press(VK_SPACE);  // Space on the focused button clicks it
+    Press(VK_RETURN);  // and so does Enter
+    EXPECT_EQ(Opened(), (Addresses{"http://tessaloon.com/whois/example.com", "http://tessaloon.com/whois/example.com"}));
+}
+
+TEST_F(LookupTest, MouseClickOnTheButtonLooksUp) {
+    SetText("8.8.8.8");
+    PostMessageA(form.BitBtnGo(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(form.BitBtnGo(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Application.ProcessMessages();
+    EXPECT_EQ(Opened(), Addresses{"http://tessaloon.com/whois/8.8.8.8"});
+    EXPECT_EQ(GetFocus(), form.BitBtnGo());
+}
+
+TEST_F(LookupTest, ButtonIsNotTheDefaultButton) {
+    EXPECT_FALSE(GetWindowLongPtrA(form.BitBtnGo(), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_EQ(SendMessageA(form.ComboBoxSearch(), CB_GETMINVISIBLE, 0, 0), 8);
+    EXPECT_FALSE(GetWindowLongPtrA(form.ComboBoxSearch(), GWL_STYLE) & CBS_SORT);
+}
+
+TEST_F(LookupTest, ShellFailureOfThePlainFormPassesSilently) {
+    launcherResult = 2;
+    bool boxShown = false;
+    BoxWatcher watcher([&](HWND window) { boxShown |= ClassName(window) == "TMessageForm" || ClassName(window) == "#32770"; });
+    SetText("example.com");
+    Press(VK_RETURN);
+    EXPECT_EQ(launches.size(), 1u);
+    EXPECT_FALSE(boxShown);
+}
+
+TEST_F(LookupTest, CheckedFormReportsAFailureInOneErrorBox) {
+    launcherResult = 2;
+    std::vector<std::string> boxes;
+    BoxWatcher watcher([&](HWND window) {
+        if (ClassName(window) != "TMessageForm") return;
+        boxes.push_back(WindowText(window) + "|" + BoxMessage(window));
+        PostKey(GetDlgItem(window, IDOK), VK_RETURN);
+    });
+    OpenAddressChecked(form.Handle(), "http://tessaloon.com");
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].verb, "Open");
+    EXPECT_EQ(launches[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(launches[0].owner, form.Handle());
+    EXPECT_EQ(boxes, std::vector<std::string>{
+                         "Error|Unable To access URL \"http://tessaloon.com\", error code [2]."});
+
+    launcherResult = 33;  // greater than 32 is success
+    OpenAddressChecked(form.Handle(), "http://tessaloon.com");
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(LookupTest, WindowMenuOffersTheSettingsCommand) {
+    const HMENU menu = GetSystemMenu(form.Handle(), FALSE);
+    char caption[64] = {};
+    EXPECT_GT(GetMenuStringA(menu, TForm1::kSettingsCommand, caption, sizeof caption, MF_BYCOMMAND), 0);
+    EXPECT_STREQ(caption, "Settings...");
+}
+
+}  // namespace
