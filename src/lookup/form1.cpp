@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "lookup/fsetting.h"
+#include "lookup/history_store.h"
 #include "lookup/lookup_address.h"
 #include "lookup/open_address.h"
 #include "lookup/query_text.h"
@@ -123,9 +125,30 @@ void TForm1::FormCreate() {
         Application.Terminate();
         return;
     }
+    // A history that cannot be read is reported; the window still starts
+    // with an empty list and the rest of its set-up.
+    RunReportingFailures([this] { LoadSearchHistory(ComboBoxSearch()); });
+    // Queries committed since the last close are kept when the program ends.
+    Application.OnEnding = [this](bool sessionEnding) {
+        if (sessionEnding) {
+            try {
+                SaveSearchHistory(ComboBoxSearch());
+            } catch (...) {
+                // The session is going away: nobody is left to read a message.
+            }
+        } else {
+            RunReportingFailures([this] { SaveSearchHistory(ComboBoxSearch()); });
+        }
+    };
 }
 
-void TForm1::FormDestroy() { guard_.Release(); }
+void TForm1::FormDestroy() {
+    Application.OnEnding = nullptr;
+    guard_.Release();
+}
+
+// A close request writes the history; a failure to write stops the close.
+void TForm1::FormClose() { SaveSearchHistory(ComboBoxSearch()); }
 
 // Looks up the search box's text as typed, unless it is blank or the placeholder.
 void TForm1::BitBtnGoClick() {
@@ -135,15 +158,18 @@ void TForm1::BitBtnGoClick() {
 }
 
 // Enter commits the text and clicks the Lookup button; the key then goes on
-// to the search box as usual.
+// to the search box as usual. A failed commit stops the lookup.
 void TForm1::ComboBoxSearchKeyPress(char key) {
     if (key != '\r') return;
+    CommitSearchText(ComboBoxSearch());
     BitBtnGoClick();
 }
 
-void TForm1::ComboBoxSearchExit() {}
+void TForm1::ComboBoxSearchExit() { CommitSearchText(ComboBoxSearch()); }
 
-void TForm1::ClearHistory1Click() {}
+void TForm1::ClearHistory1Click() {
+    if (FormSetting) FormSetting->Show();
+}
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -153,6 +179,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_CLOSE:
+            FormClose();
+            return 0;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == kSettingsCommand) {
                 ClearHistory1Click();

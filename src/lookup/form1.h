@@ -40,6 +40,7 @@ protected:
     void ControlsCreated() override;
     void FormCreate() override;
     void FormDestroy() override;
+    void FormClose();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

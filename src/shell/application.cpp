@@ -48,6 +48,7 @@ void TApplication::Run() {
         }
         MSG msg;
         while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+        if (OnEnding) OnEnding(false);
     }
     Shutdown();
 }
@@ -113,6 +114,7 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             // The process ends after this returns: shut down now, as on Exit.
             if (wParam) {
                 Terminate();
+                if (OnEnding) OnEnding(true);
                 Shutdown();
             }
             return 0;

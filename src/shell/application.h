@@ -59,6 +59,9 @@ public:
     void Restore();
     bool Minimized() const { return handle_ && IsIconic(handle_); }
     std::function<void()> OnMinimize;
+    // Runs when the program is about to end, before any window goes: after a
+    // terminate request (false) or when the session ends (true).
+    std::function<void(bool sessionEnding)> OnEnding;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

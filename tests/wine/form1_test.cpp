@@ -78,12 +78,4 @@ TEST_F(Form1Test, FontIsEightPointsAtTheWindowsDpi) {
     EXPECT_STREQ(lf.lfFaceName, "MS Sans Serif");
 }
 
-TEST_F(Form1Test, CloseRequestHidesAndKeepsTheWindow) {
-    form.Show();
-    ASSERT_TRUE(IsWindowVisible(form.Handle()));
-    SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(form.Handle()));
-    EXPECT_FALSE(IsWindowVisible(form.Handle()));
-}
-
 }  // namespace
