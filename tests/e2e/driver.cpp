@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -230,15 +231,25 @@ HWND SearchBox(HWND main) { return FindWindowExA(main, nullptr, "ComboBox", null
 HWND SearchEdit(HWND main) { return FindWindowExA(SearchBox(main), nullptr, "Edit", nullptr); }
 HWND LookupButton(HWND main) { return FindWindowExA(main, nullptr, "Button", "Lookup"); }
 
-// Types as the keyboard would: the characters replace the selected text.
+// Types as the keyboard would: the characters replace the whole text. Every
+// step is posted, so it keeps its place after keys posted before.
 void Type(HWND edit, const std::string& text) {
-    SendMessageA(edit, EM_SETSEL, 0, -1);
+    PostMessageA(edit, EM_SETSEL, 0, -1);
     for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
 }
 
 void PressKey(HWND target, UINT key) {
     PostMessageA(target, WM_KEYDOWN, key, 1);
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+// Types a query and presses Enter, then waits until the program has handled
+// it: the Enter's character reaches the queue only once the key is handled,
+// so anything posted before then would overtake it.
+void CommitByEnter(HWND edit, const std::string& query, size_t lookupsSoFar) {
+    Type(edit, query);
+    PressKey(edit, VK_RETURN);
+    WaitForRecordedCalls(lookupsSoFar);
 }
 
 // Enter in the search box opens the lookup address through the real shell:
@@ -249,14 +260,12 @@ void EnterLooksUpTheTypedQuery() {
     Launch(process, g_exe);
     const HWND edit = SearchEdit(WaitForVisibleWindow(process, "WHOIS Lookup"));
     Check(edit != nullptr, "no search box");
-    Type(edit, "example.com");
-    PressKey(edit, VK_RETURN);
-    auto calls = WaitForRecordedCalls(1);
+    CommitByEnter(edit, "example.com", 1);
+    auto calls = RecordedCalls();
     Check(calls[0].size() == 3 && calls[0][2] == "http://tessaloon.com/whois/example.com",
           "browser got \"" + calls[0].back() + "\" among " + std::to_string(calls[0].size() - 1) + " arguments");
-    Type(edit, "a\"b c");
-    PressKey(edit, VK_RETURN);
-    calls = WaitForRecordedCalls(2);
+    CommitByEnter(edit, "a\"b c", 2);
+    calls = RecordedCalls();
     Check(calls[1].size() == 3 && calls[1][2] == "http://tessaloon.com/whois/a%22b%20c",
           "browser got \"" + calls[1].back() + "\" among " + std::to_string(calls[1].size() - 1) + " arguments");
     EndAndCheckNothingLeft(process);
@@ -289,6 +298,144 @@ void MainWindowLayout() {
     EndAndCheckNothingLeft(process);
 }
 
+std::string HistoryPath() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1) + "History.txt"; }
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WaitForFile(const std::string& path, const std::string& expected) {
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    while (ReadAll(path) != expected && GetTickCount64() < deadline) Sleep(10);
+    Check(ReadAll(path) == expected, "History.txt holds \"" + ReadAll(path) + "\"");
+}
+
+// The entries of another process's search box. Its list texts do not cross
+// process boundaries intact under Wine, so each entry is selected in turn and
+// read back as the box's text: this changes the text, so read it last.
+std::vector<std::string> ListEntries(HWND combo) {
+    std::vector<std::string> entries;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        SendMessageA(combo, CB_SETCURSEL, i, 0);
+        entries.push_back(Text(combo));
+    }
+    return entries;
+}
+
+// The platform's message box of a process, and its message text.
+HWND WaitForFailureBox(const ChildProcess& process) {
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    for (;;) {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process.info.dwProcessId && IsWindowVisible(w)) return w;
+        }
+        Check(GetTickCount64() < deadline, "no failure box");
+        Sleep(10);
+    }
+}
+
+std::string BoxMessage(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !Text(child).empty()) return Text(child);
+    return {};
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+
+// Queries committed by Enter are written at the close request, byte-exact,
+// and offered in order after a restart.
+void HistorySurvivesCloseAndRestart() {
+    {
+        ChildProcess process;
+        Launch(process, g_exe);
+        const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+        CommitByEnter(SearchEdit(main), "b.example", 1);
+        CommitByEnter(SearchEdit(main), " a.example", 2);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        WaitForFile(HistoryPath(), " a.example\r\nb.example\r\n");
+        EndLikeLogoff(process);
+    }
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Check(Text(SearchBox(main)) == "Enter domain, IP address or ASN", "search box text \"" + Text(SearchBox(main)) + "\"");
+    const auto entries = ListEntries(SearchBox(main));
+    std::string seen;
+    for (const std::string& entry : entries) seen += "[" + entry + "]";
+    Check(entries == std::vector<std::string>{" a.example", "b.example"}, "entries after the restart: " + seen);
+    EndAndCheckNothingLeft(process);
+}
+
+// Queries committed since the last close are saved when the session ends.
+void SessionEndSavesNewCommits() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "kept.example", 1);
+    EndLikeLogoff(process);
+    Check(ReadAll(HistoryPath()) == "kept.example\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// Holds History.txt open without sharing, as another program could.
+struct HeldFile {
+    HANDLE handle;
+    explicit HeldFile(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        Check(handle != INVALID_HANDLE_VALUE, "cannot hold " + path);
+    }
+    ~HeldFile() { CloseHandle(handle); }
+};
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A save that fails is reported with the path and leaves the old file as it was.
+void FailedSaveKeepsTheOldFile() {
+    WriteAll(HistoryPath(), "old\r\n");
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "new.example", 1);
+    {
+        HeldFile held(HistoryPath());
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        const HWND box = WaitForFailureBox(process);
+        const std::string message = BoxMessage(box);
+        Check(StartsWith(message, "Cannot create file \"" + HistoryPath() + "\". "), "failure box says \"" + message + "\"");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    Check(ReadAll(HistoryPath()) == "old\r\n", "History.txt changed to \"" + ReadAll(HistoryPath()) + "\"");
+    Check(IsWindowVisible(main), "main window went away after the failed save");
+    EndLikeLogoff(process);
+    Check(ReadAll(HistoryPath()) == "new.example\r\nold\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// A History.txt that cannot be read is reported; the program still starts.
+void UnreadableHistoryIsReported() {
+    WriteAll(HistoryPath(), "x\r\n");
+    ChildProcess process;
+    {
+        HeldFile held(HistoryPath());
+        Launch(process, g_exe);
+        const HWND box = WaitForFailureBox(process);
+        const std::string message = BoxMessage(box);
+        Check(StartsWith(message, "Cannot open file \"" + HistoryPath() + "\". "), "failure box says \"" + message + "\"");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Check(ListEntries(SearchBox(main)).empty(), "entries loaded from an unreadable file");
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
 // For the run command's screenshot: starts the program and leaves it running
 // once its main window shows.
 void Show() {
@@ -310,6 +457,10 @@ constexpr Case kCases[] = {
     {"ten_copies_at_once", TenCopiesAtOnce},
     {"enter_looks_up_the_typed_query", EnterLooksUpTheTypedQuery},
     {"main_window_layout", MainWindowLayout},
+    {"history_survives_close_and_restart", HistorySurvivesCloseAndRestart},
+    {"session_end_saves_new_commits", SessionEndSavesNewCommits},
+    {"failed_save_keeps_the_old_file", FailedSaveKeepsTheOldFile},
+    {"unreadable_history_is_reported", UnreadableHistoryIsReported},
     {"show", Show},
 };
 
