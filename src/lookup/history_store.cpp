@@ -69,13 +69,27 @@ std::string ExecutableFolder() {
     return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
-std::string EntryAt(HWND combo, LRESULT index) {
-    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
-    if (length <= 0) return {};
-    std::string entry(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT got = SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry.data()));
-    entry.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return entry;
+// Every entry of the search box's list, read from its list box directly (the
+// combo box would only pass each request on).
+std::vector<std::string> Entries(HWND combo) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    const HWND list = GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
+    const LRESULT count = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
+    std::vector<std::string> entries;
+    entries.reserve(count > 0 ? static_cast<size_t>(count) : 0);
+    std::string buffer;
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+        if (length <= 0) {
+            entries.emplace_back();
+            continue;
+        }
+        buffer.resize(static_cast<size_t>(length) + 1);
+        const LRESULT got = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+        entries.emplace_back(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    }
+    return entries;
 }
 
 // The search box's list as the commit sees it: its own case-insensitive
@@ -151,8 +165,14 @@ void LoadSearchHistory(HWND combo) {
     }
     const std::vector<std::string> entries = ParseHistory(bytes);
     ClearList(combo);
-    // Room for every entry at once instead of growing the list line by line.
+    // Room for every entry at once instead of growing the list line by line,
+    // and no repainting until the list is complete.
     SendMessageA(combo, CB_INITSTORAGE, entries.size(), bytes.size() + entries.size());
+    SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
+    struct RedrawAgain {
+        HWND combo;
+        ~RedrawAgain() { SendMessageA(combo, WM_SETREDRAW, TRUE, 0); }
+    } redrawAgain{combo};
     for (const std::string& entry : entries) {
         const LRESULT result = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
         if (result == CB_ERR || result == CB_ERRSPACE) throw EListInsertFailure();
@@ -160,11 +180,7 @@ void LoadSearchHistory(HWND combo) {
 }
 
 void SaveSearchHistory(HWND combo) {
-    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    std::vector<std::string> entries;
-    entries.reserve(count > 0 ? static_cast<size_t>(count) : 0);
-    for (LRESULT i = 0; i < count; ++i) entries.push_back(EntryAt(combo, i));
-    const std::string bytes = SerializeHistory(entries);
+    const std::string bytes = SerializeHistory(Entries(combo));
 
     const std::string path = HistoryFilePath();
     const std::string replacement = path + kReplacementSuffix;

@@ -1,0 +1,107 @@
+// Loading and saving a large History.txt through the live combo box, against
+// reading and writing the same bytes with plain file calls in the same run.
+//   history_bench [LINES]   (default 100000; also runs a quarter for linearity)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lookup/history_store.h"
+#include "shell/application.h"
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double MedianMs(const std::function<void()>& work, int runs = 7) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        work();
+        times.push_back(NowMs() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::string MakeHistory(int lines) {
+    std::string bytes;
+    for (int i = 0; i < lines; ++i) {
+        std::string line = "host" + std::to_string(i) + ".example-domain-name-for-the-benchmark.com/";
+        while (line.size() < 98) line += static_cast<char>('a' + (i + line.size()) % 26);
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+void PlainWrite(const std::string& path, const std::string& bytes) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string PlainRead(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+struct Result {
+    double plainRead, load, plainWrite, save;
+};
+
+Result Measure(HWND combo, const std::string& folder, int lines) {
+    const std::string path = folder + "\\History.txt";
+    const std::string bytes = MakeHistory(lines);
+    PlainWrite(path, bytes);
+    Result r{};
+    r.plainRead = MedianMs([&] { PlainRead(path); });
+    r.load = MedianMs([&] { LoadSearchHistory(combo); });
+    if (SendMessageA(combo, CB_GETCOUNT, 0, 0) != lines) std::printf("load gave a wrong count\n");
+    r.plainWrite = MedianMs([&] { PlainWrite(path, bytes); });
+    r.save = MedianMs([&] { SaveSearchHistory(combo); });
+    if (PlainRead(path) != bytes) std::printf("save wrote different bytes\n");
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int lines = argc > 1 ? std::max(4, std::atoi(argv[1])) : 100000;
+    Application.Initialize(GetModuleHandleA(nullptr));
+    const HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+    const HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+                                       0, 0, 200, 200, owner, nullptr, nullptr, nullptr);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string folder = std::string(temp) + "quorvane-history-bench-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetHistoryFolder(folder);
+
+    const Result quarter = Measure(combo, folder, lines / 4);
+    const Result full = Measure(combo, folder, lines);
+    std::printf("History.txt of %d lines (%.1f MB), medians of 7\n", lines, lines * 100 / 1e6);
+    std::printf("%-28s %10s %10s %8s\n", "", "plain ms", "ours ms", "ratio");
+    std::printf("%-28s %10.1f %10.1f %8.2f\n", "load into the combo box", full.plainRead, full.load, full.load / full.plainRead);
+    std::printf("%-28s %10.1f %10.1f %8.2f\n", "save from the combo box", full.plainWrite, full.save, full.save / full.plainWrite);
+    std::printf("linearity (4x the lines): load %.2fx, save %.2fx the time\n", full.load / quarter.load,
+                full.save / quarter.save);
+    DeleteFileA((folder + "\\History.txt").c_str());
+    RemoveDirectoryA(folder.c_str());
+    return 0;
+}
