@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
+#include "lookup/completion.h"
 #include "lookup/fsetting.h"
 #include "lookup/history_store.h"
 #include "lookup/lookup_address.h"
@@ -36,6 +38,7 @@ constexpr FormSpec kSpec{
 };
 
 constexpr int kVisibleListEntries = 8;
+constexpr char kFormProperty[] = "Quorvane.TForm1";
 constexpr char kGlyphResource[] = "LOOKUPGLYPH";
 constexpr int kGlyphSize = 16;
 
@@ -77,8 +80,13 @@ void TForm1::ControlsCreated() {
     SendMessageA(combo, CB_SETMINVISIBLE, kVisibleListEntries, 0);
     SendMessageA(combo, CB_LIMITTEXT, 0, 0);  // no limit
     SetWindowTextA(combo, std::string(kPlaceholderText).c_str());
-    // The edit field asks for Enter, which dialog navigation would swallow.
-    SetWindowSubclass(SearchEdit(), SearchEditProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // The edit field is subclassed with an ANSI procedure, so that typed
+    // characters arrive as bytes of the ANSI code page (a double-byte
+    // character as two messages), as the completion expects.
+    const HWND edit = SearchEdit();
+    SetPropA(edit, kFormProperty, this);
+    searchEditProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
     LoadButtonGlyph();
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -197,19 +205,55 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Form::HandleMessage(message, wParam, lParam);
 }
 
-LRESULT CALLBACK TForm1::SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
+LRESULT CALLBACK TForm1::SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<TForm1*>(GetPropA(edit, kFormProperty));
+    if (!self) return DefWindowProcA(edit, message, wParam, lParam);
     LRESULT result = 0;
-    RunReportingFailures([&] {
-        result = reinterpret_cast<TForm1*>(self)->SearchEditMessage(edit, message, wParam, lParam);
-    });
+    RunReportingFailures([&] { result = self->SearchEditMessage(edit, message, wParam, lParam); });
     return result;
+}
+
+// The completion of a typed character against the history; returns whether
+// it consumed the character.
+bool TForm1::CompleteTypedCharacter(HWND edit, char typed) {
+    const HWND combo = ComboBoxSearch();
+    const std::string text = SearchText();
+    DWORD start = 0, end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+
+    // A double-byte character arrives as two messages: peek at the second.
+    std::optional<char> waiting;
+    MSG next;
+    if (IsDBCSLeadByte(static_cast<BYTE>(typed)) && PeekMessageA(&next, edit, 0, 0, PM_NOREMOVE | PM_NOYIELD) &&
+        next.message == WM_CHAR)
+        waiting = static_cast<char>(next.wParam);
+
+    // The list's own prefix search; from index -1 it starts at the top.
+    auto search = [combo](std::string_view prefix) -> std::optional<HistoryMatch> {
+        const std::string key(prefix);
+        const LRESULT index =
+            SendMessageA(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(key.c_str()));
+        if (index == CB_ERR) return std::nullopt;
+        return HistoryMatch{static_cast<int>(index), HistoryEntry(combo, static_cast<int>(index))};
+    };
+    auto isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
+    const CompletionResult result = CompleteKey({text, start, end, typed, waiting}, search, isLeadByte);
+
+    if (result.takeWaitingByte) PeekMessageA(&next, edit, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+    if (result.changed) {
+        // Choosing the current entry also sets the text, so the text and the
+        // selection come after it.
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(result.currentEntry), 0);
+        SetWindowTextA(combo, result.text.c_str());
+        SendMessageA(edit, EM_SETSEL, result.selectionStart, static_cast<LPARAM>(result.selectionEnd));
+    }
+    return result.consumed;
 }
 
 LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_GETDLGCODE: {
-            LRESULT code = DefSubclassProc(edit, message, wParam, lParam);
+            LRESULT code = CallWindowProcA(searchEditProc_, edit, message, wParam, lParam);
             const auto* msg = reinterpret_cast<const MSG*>(lParam);
             if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_RETURN)
                 code |= DLGC_WANTMESSAGE;
@@ -217,6 +261,7 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
         }
         case WM_CHAR:
             ComboBoxSearchKeyPress(static_cast<char>(wParam));
+            if (CompleteTypedCharacter(edit, static_cast<char>(wParam))) return 0;
             break;
         case WM_KILLFOCUS: {
             // Only a move to another control of this window counts as leaving.
@@ -226,8 +271,9 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
             break;
         }
         case WM_NCDESTROY:
-            RemoveWindowSubclass(edit, SearchEditProc, 0);
+            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchEditProc_));
+            RemovePropA(edit, kFormProperty);
             break;
     }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    return CallWindowProcA(searchEditProc_, edit, message, wParam, lParam);
 }

@@ -44,13 +44,14 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    bool CompleteTypedCharacter(HWND edit, char typed);
     void LoadButtonGlyph();
 
     SingleInstanceGuard guard_;
     UniqueImageList glyph_;
+    WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
 };
 
 extern TForm1* Form1;

@@ -208,6 +208,15 @@ void SaveSearchHistory(HWND combo) {
     }
 }
 
+std::string HistoryEntry(HWND combo, int index) {
+    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0) return {};
+    std::string entry(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT got = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.data()));
+    entry.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return entry;
+}
+
 bool CommitSearchText(HWND combo) {
     ComboHistoryList list(combo);
     return CommitSearchText(list, WindowText(combo));

@@ -22,5 +22,7 @@ void LoadSearchHistory(HWND combo);
 void SaveSearchHistory(HWND combo);
 // The commit rule applied to the search box's current text.
 bool CommitSearchText(HWND combo);
+// One entry of the search box's list.
+std::string HistoryEntry(HWND combo, int index);
 // Empties the search box: its text and every entry of its list.
 void ClearSearchBox(HWND combo);
