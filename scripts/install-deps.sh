@@ -12,6 +12,9 @@ packages=(
   xvfb xauth                      # a private X screen for every test case
   imagemagick                     # screenshots (import)
   hyperfine                       # benchmarks
+  zlib1g-dev libpng-dev           # picture decoding; libpng is the tests' oracle
+  clang libclang-rt-14-dev        # fuzz targets (libFuzzer, sanitizers)
+  libspng-dev libstb-dev liblodepng-dev valgrind  # decoding benchmark peers, callgrind
 )
 
 missing=()

@@ -9,13 +9,18 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 mkdir -p build
-for preset in native native-asan win64; do
+for preset in native native-asan win64 fuzz; do
   if ! cmake --preset "$preset" >"build/configure-$preset.log" 2>&1; then
     cat "build/configure-$preset.log"
     exit 1
   fi
   cmake --build --preset "$preset"
 done
+
+# The bounded fuzz run (about a minute, ASan and UBSan) when the whole suite runs.
+if [ $# -eq 0 ]; then
+  ctest --preset fuzz
+fi
 
 # One CTest run over the three build trees, so one summary covers every label.
 cat >build/CTestTestfile.cmake <<'TESTS'

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The PNG decoding benchmark: medians and ratios to the zlib-alone floor for
+# every image, then callgrind's instruction counts for one decode of the logo
+# by each decoder (only the decode itself is counted).
+#   bench/png/run_bench.sh [BUILD_DIR]        (default build/native)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+bench=${1:-build/native}/bench/png/png_bench
+
+"$bench" assets/logo.png
+echo
+echo "| decoder | instructions, one logo decode | x zlib alone |"
+echo "|---|---:|---:|"
+floor=""
+for decoder in "zlib alone" Quorvane libpng libspng stb_image lodepng; do
+  count=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='*Decode*' \
+            "$bench" --once "$decoder" assets/logo.png 2>&1 | sed -n 's/.*Collected : //p')
+  floor=${floor:-$count}
+  awk -v d="$decoder" -v c="$count" -v f="$floor" 'BEGIN { printf "| %s | %d | %.2f |\n", d, c, c / f }'
+done

@@ -1,0 +1,38 @@
+#include "image/picture_classes.h"
+
+#include "image/png_picture.h"
+
+void PictureClassRegistry::Unregister(const std::string& className) {
+    for (auto it = classes_.rbegin(); it != classes_.rend(); ++it) {
+        if (it->className == className) {
+            classes_.erase(std::next(it).base());
+            return;
+        }
+    }
+}
+
+const PictureClass* PictureClassRegistry::Find(const std::string& className) const {
+    for (auto it = classes_.rbegin(); it != classes_.rend(); ++it) {
+        if (it->className == className) return &*it;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, ByteStream& stream) {
+    uint8_t length = 0;
+    if (stream.Read(&length, 1) != 1) return nullptr;
+    std::string name(length, '\0');
+    if (stream.Read(name.data(), length) != length) return nullptr;
+    const PictureClass* pictureClass = registry.Find(name);
+    if (!pictureClass) return nullptr;
+    std::unique_ptr<TGraphic> picture = pictureClass->create();
+    picture->LoadFromStream(stream);
+    return picture;
+}
+
+void RegisterPngPicture(PictureClassRegistry& registry) {
+    registry.Register({"TPngPicture", "PNG", "Portable Network Graphics",
+                       [] { return std::make_unique<TPngPicture>(); }});
+}
+
+void UnregisterPngPicture(PictureClassRegistry& registry) { registry.Unregister("TPngPicture"); }

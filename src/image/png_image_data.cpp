@@ -1,0 +1,159 @@
+// The image data: one zlib stream carried across consecutive IDAT chunks,
+// inflated in large pieces, unfiltered row by row (each row after a filter-type
+// byte) and converted straight into the picture's storage.
+#include "image/png_failures.h"
+#include "image/png_picture.h"
+#include "image/png_rows.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace {
+
+struct Pass {
+    uint32_t x0, y0, dx, dy;
+};
+
+// Adam7. Within every 8 x 8 tile a pixel belongs to the pass numbered here:
+//   1 6 4 6 2 6 4 6
+//   7 7 7 7 7 7 7 7
+//   5 6 5 6 5 6 5 6
+//   7 7 7 7 7 7 7 7
+//   3 6 4 6 3 6 4 6
+//   7 7 7 7 7 7 7 7
+//   5 6 5 6 5 6 5 6
+//   7 7 7 7 7 7 7 7
+constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+constexpr Pass kWholeImage[1] = {{0, 0, 1, 1}};
+
+// Input is read in pieces of at most this many bytes.
+constexpr uint32_t kInputPiece = 65535;
+// Rows are inflated in batches of about this size, then unfiltered while in cache.
+constexpr size_t kBatchBytes = 128 * 1024;
+
+// Feeds inflate from the IDAT chunks. When a chunk's data is used up and more
+// output is wanted, its CRC is read (not verified) and the next chunk must be
+// IDAT. A read that returns nothing ends the image data.
+class IdatInflater {
+public:
+    IdatInflater(ByteStream& stream, uint32_t firstLength) : stream_(stream), chunkLeft_(firstLength) {
+        const int result = inflateInit_(&z_, "1.2.3", sizeof z_);
+        if (result != Z_OK) throw EPngZLIBError(result);
+    }
+    ~IdatInflater() { inflateEnd(&z_); }
+    IdatInflater(const IdatInflater&) = delete;
+    IdatInflater& operator=(const IdatInflater&) = delete;
+
+    // Fills out[0, want) as far as the data goes; fewer bytes mean it ended.
+    size_t Inflate(uint8_t* out, size_t want) {
+        z_.next_out = out;
+        z_.avail_out = static_cast<uInt>(want);
+        while (z_.avail_out > 0 && !ended_) {
+            if (z_.avail_in == 0 && !Refill()) {
+                ended_ = true;
+                break;
+            }
+            const int result = inflate(&z_, Z_NO_FLUSH);
+            // A stream that asks for a preset dictionary can never go on.
+            if (result < 0 || result == Z_NEED_DICT) throw EPngZLIBError(result);
+            if (result == Z_STREAM_END) ended_ = true;
+        }
+        return want - z_.avail_out;
+    }
+
+    // After the last row: whatever the current chunk still holds is skipped,
+    // then its CRC is read; the chunk loop goes on from there.
+    void Finish() {
+        SkipBytes(stream_, chunkLeft_);
+        uint8_t crc[4];
+        ReadFully(stream_, crc, sizeof crc);
+    }
+
+private:
+    bool Refill() {
+        for (;;) {
+            if (chunkLeft_ > 0) {
+                const size_t got = stream_.Read(input_.data(), std::min(kInputPiece, chunkLeft_));
+                if (got == 0) return false;
+                chunkLeft_ -= static_cast<uint32_t>(got);
+                z_.next_in = input_.data();
+                z_.avail_in = static_cast<uInt>(got);
+                return true;
+            }
+            uint8_t next[12];  // CRC of this chunk, length and type of the next
+            if (ReadFully(stream_, next, sizeof next) != sizeof next) return false;
+            if (std::memcmp(next + 8, "IDAT", 4) != 0) throw EPngMissingMultipleIDAT();
+            chunkLeft_ = ReadBe32(next + 4);
+        }
+    }
+
+    ByteStream& stream_;
+    uint32_t chunkLeft_;
+    z_stream z_{};
+    std::vector<uint8_t> input_ = std::vector<uint8_t>(kInputPiece);
+    bool ended_ = false;
+};
+
+}  // namespace
+
+void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length) {
+    TPngChunkIHDR& header = picture.Header();
+    if (header.colourType == 0 || header.colourType == 4) header.BuildGreyRamp();
+    // Without PLTE a palette image has no colours to show.
+    if (header.colourType == 3 && !picture.FindChunk<TPngChunkPLTE>()) throw EPngInvalidPalette();
+
+    PngStorage& image = header.image;
+    const int rawBits = header.RawBitsPerPixel();
+    const int bpp = header.FilterBytesPerPixel();
+    const bool interlaced = picture.InterlaceMethod() == 1;
+    IdatInflater inflater(stream, length);
+
+    RowJob job{};
+    job.gamma = picture.Gamma().data();
+    bool ended = false;
+    for (const Pass& pass : interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWholeImage)) {
+        const uint32_t passWidth = (header.width + pass.dx - pass.x0 - 1) / pass.dx;
+        const uint32_t passHeight = (header.height + pass.dy - pass.y0 - 1) / pass.dy;
+        if (passWidth == 0 || passHeight == 0) continue;  // a pass without bytes
+        const size_t rowBytes = (size_t{passWidth} * rawBits + 7) / 8;
+        const size_t line = rowBytes + 1;  // filter-type byte, then the row
+        const size_t batchRows = std::clamp<size_t>(kBatchBytes / line, 1, passHeight);
+        // Line 0 holds the previous row: all zeros at the start of every pass.
+        // The other lines are always inflated into before they are read.
+        const std::unique_ptr<uint8_t[]> storage = std::make_unique_for_overwrite<uint8_t[]>(line * (batchRows + 1) + kUnfilterSlack);
+        uint8_t* const buffer = storage.get();
+        std::memset(buffer, 0, line);
+        // Chosen per pass: the last Adam7 pass, half the pixels, is as dense as a plain row.
+        const RowConverter convert = ChooseRowConverter(header, picture.GammaIsIdentity(), pass.x0 == 0 && pass.dx == 1);
+        if (!convert) throw EPngInvalidIHDR();
+        job.count = passWidth;
+        job.x0 = pass.x0;
+        job.dx = pass.dx;
+
+        for (uint32_t done = 0; done < passHeight && !ended;) {
+            const size_t rows = std::min<size_t>(batchRows, passHeight - done);
+            const size_t produced = inflater.Inflate(buffer + line, rows * line);
+            const size_t complete = produced / line;
+            for (size_t r = 1; r <= complete; ++r) {
+                uint8_t* row = buffer + r * line;
+                UnfilterRow(row[0], row + 1, row + 1 - line, rowBytes, bpp);
+                const uint32_t y = pass.y0 + (done + static_cast<uint32_t>(r) - 1) * pass.dy;
+                job.src = row + 1;
+                job.dst = image.Row(y);
+                job.alpha = image.HasAlpha() ? image.AlphaRow(y) : nullptr;
+                convert(job);
+            }
+            done += static_cast<uint32_t>(complete);
+            if (complete < rows) ended = true;  // rows not produced keep their zeros
+            else std::memcpy(buffer, buffer + complete * line, line);
+        }
+        if (ended) break;
+    }
+    inflater.Finish();
+}

@@ -1,0 +1,55 @@
+#include "image/png_storage.h"
+
+#include "image/png_failures.h"
+
+namespace {
+
+void PutLe32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v), p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16), p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+}  // namespace
+
+void PngStorage::Build(uint32_t width, uint32_t height, int bitsPerPixel, bool withAlpha) {
+    // Sizes in 64 bits and checked before any allocation, whatever the header claims.
+    const uint64_t stride = (uint64_t{static_cast<uint32_t>(bitsPerPixel)} * width + 31) / 32 * 4;
+    const uint64_t pixelBytes = stride * height;
+    const uint64_t alphaBytes = withAlpha ? uint64_t{width} * height : 0;
+    if (pixelBytes + alphaBytes > kMaxBytes) throw EPngOutMemory();
+
+    ZeroedBytes pixels(static_cast<size_t>(pixelBytes));
+    ZeroedBytes alpha;
+    if (withAlpha) alpha = ZeroedBytes(static_cast<size_t>(alphaBytes));
+    if (!pixels || (withAlpha && !alpha)) throw EPngOutMemory();
+
+    width_ = width, height_ = height, bitsPerPixel_ = bitsPerPixel;
+    stride_ = static_cast<size_t>(stride);
+    pixels_ = std::move(pixels);
+    alpha_ = std::move(alpha);
+
+    for (uint8_t& b : info_) b = 0;
+    PutLe32(info_, kInfoHeaderSize);
+    PutLe32(info_ + 4, width);
+    PutLe32(info_ + 8, height);  // positive: rows lie bottom-up
+    info_[12] = 1;               // planes
+    info_[14] = static_cast<uint8_t>(bitsPerPixel);
+    // compression 0 (none); the colour-count fields stay 0: 2^bits entries
+}
+
+uint32_t PngStorage::StoredValue(uint32_t x, uint32_t y) const {
+    const uint8_t* row = Row(y);
+    if (bitsPerPixel_ == 24) {
+        const uint8_t* p = row + size_t{x} * 3;
+        return p[0] | p[1] << 8 | p[2] << 16;
+    }
+    return PackedField(row, x, bitsPerPixel_);
+}
+
+PngColour PngStorage::ColourAt(uint32_t x, uint32_t y) const {
+    const uint32_t v = StoredValue(x, y);
+    if (bitsPerPixel_ == 24) {
+        return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+    }
+    return ColourTableEntry(static_cast<int>(v));
+}

@@ -1,0 +1,94 @@
+// The decoded picture in device-independent-bitmap layout: a 40-byte info
+// header and a colour table of (blue, green, red, 0) entries, pixel rows
+// bottom-up padded to 4 bytes, and, for colour types with alpha, an alpha plane
+// of width x height bytes, top row first, unpadded. Every byte starts at 0.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+struct PngColour {
+    uint8_t red = 0, green = 0, blue = 0;
+    bool operator==(const PngColour&) const = default;
+};
+
+// Zero-filled memory from calloc: large blocks come as untouched zero pages,
+// so a picture only pays for the rows it decodes.
+class ZeroedBytes {
+public:
+    ZeroedBytes() = default;
+    explicit ZeroedBytes(size_t size) : bytes_(static_cast<uint8_t*>(std::calloc(size ? size : 1, 1))) {}
+    uint8_t* Get() const { return bytes_.get(); }
+    explicit operator bool() const { return bytes_ != nullptr; }
+
+private:
+    struct Free {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint8_t, Free> bytes_;
+};
+
+class PngStorage {
+public:
+    // The most a picture may occupy (rows and alpha plane): larger pictures
+    // fail with EPngOutMemory before anything is allocated.
+    static constexpr uint64_t kMaxBytes = uint64_t{256} << 20;
+
+    // Allocates the zeroed image; bitsPerPixel is 1, 4, 8 or 24. Throws
+    // EPngOutMemory when it would exceed kMaxBytes or cannot be had.
+    void Build(uint32_t width, uint32_t height, int bitsPerPixel, bool withAlpha);
+    bool Built() const { return static_cast<bool>(pixels_); }
+
+    uint32_t Width() const { return width_; }
+    uint32_t Height() const { return height_; }
+    int BitsPerPixel() const { return bitsPerPixel_; }
+    size_t Stride() const { return stride_; }
+    bool HasAlpha() const { return static_cast<bool>(alpha_); }
+
+    // Image row y, counted from the top; stored bottom-up.
+    uint8_t* Row(uint32_t y) { return pixels_.Get() + (size_t{height_} - 1 - y) * stride_; }
+    const uint8_t* Row(uint32_t y) const { return pixels_.Get() + (size_t{height_} - 1 - y) * stride_; }
+    const uint8_t* Bits() const { return pixels_.Get(); }
+    uint8_t* AlphaRow(uint32_t y) { return alpha_.Get() + size_t{y} * width_; }
+    const uint8_t* AlphaRow(uint32_t y) const { return alpha_.Get() + size_t{y} * width_; }
+
+    // Info header followed by the colour table, as the platform's bitmap
+    // functions take them.
+    const uint8_t* BitmapInfo() const { return info_; }
+    // 2^bits for indexed storage, 0 for 24 bits.
+    int ColourCount() const { return bitsPerPixel_ <= 8 ? 1 << bitsPerPixel_ : 0; }
+    PngColour ColourTableEntry(int index) const {
+        const uint8_t* e = info_ + kInfoHeaderSize + 4 * index;
+        return {e[2], e[1], e[0]};
+    }
+    void SetColourTableEntry(int index, PngColour colour) {
+        uint8_t* e = info_ + kInfoHeaderSize + 4 * index;
+        e[0] = colour.blue, e[1] = colour.green, e[2] = colour.red, e[3] = 0;
+    }
+
+    // The stored value of pixel (x, y): its index for indexed storage, else
+    // blue | green << 8 | red << 16.
+    uint32_t StoredValue(uint32_t x, uint32_t y) const;
+    // The colour pixel (x, y) shows: through the colour table when indexed.
+    PngColour ColourAt(uint32_t x, uint32_t y) const;
+
+    static constexpr size_t kInfoHeaderSize = 40;
+
+private:
+    uint32_t width_ = 0, height_ = 0;
+    int bitsPerPixel_ = 0;
+    size_t stride_ = 0;
+    uint8_t info_[kInfoHeaderSize + 256 * 4] = {};
+    ZeroedBytes pixels_;
+    ZeroedBytes alpha_;
+};
+
+// Reads the bits-wide field of pixel x of a packed row, most significant first.
+inline uint32_t PackedField(const uint8_t* row, uint32_t x, int bits) {
+    if (bits == 8) return row[x];
+    const uint32_t bit = x * static_cast<uint32_t>(bits);
+    const int shift = 8 - bits - static_cast<int>(bit & 7);
+    return (row[bit >> 3] >> shift) & ((1u << bits) - 1);
+}

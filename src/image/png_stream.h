@@ -1,0 +1,74 @@
+// The small stream interface the picture classes read from and write to, and
+// the in-memory streams the program and its tools use.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
+class ByteStream {
+public:
+    virtual ~ByteStream() = default;
+    // Copies up to `count` bytes into `buffer` and returns how many it copied;
+    // 0 means the stream has nothing more.
+    virtual size_t Read(void* buffer, size_t count) = 0;
+    // Appends bytes; read-only streams ignore writes and return false.
+    virtual bool Write(const void* /*data*/, size_t /*count*/) { return false; }
+};
+
+// Reads until `count` bytes or the stream's end; returns how many it got.
+inline size_t ReadFully(ByteStream& stream, void* buffer, size_t count) {
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < count) {
+        const size_t got = stream.Read(bytes + done, count - done);
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+// Reads and drops up to `count` bytes.
+inline void SkipBytes(ByteStream& stream, uint64_t count) {
+    uint8_t piece[4096];
+    while (count > 0) {
+        const size_t want = count < sizeof piece ? static_cast<size_t>(count) : sizeof piece;
+        const size_t got = stream.Read(piece, want);
+        if (got == 0) return;
+        count -= got;
+    }
+}
+
+// Reads a block of memory the caller keeps alive.
+class MemoryReadStream : public ByteStream {
+public:
+    explicit MemoryReadStream(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    size_t Read(void* buffer, size_t count) override {
+        const size_t n = count < bytes_.size() - position_ ? count : bytes_.size() - position_;
+        if (n) std::memcpy(buffer, bytes_.data() + position_, n);
+        position_ += n;
+        return n;
+    }
+    size_t Position() const { return position_; }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t position_ = 0;
+};
+
+// Collects what is written into a growing vector.
+class VectorWriteStream : public ByteStream {
+public:
+    size_t Read(void*, size_t) override { return 0; }
+    bool Write(const void* data, size_t count) override {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        bytes_.insert(bytes_.end(), bytes, bytes + count);
+        return true;
+    }
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+};

@@ -1,0 +1,449 @@
+// The decoder: its row kernels, every failure kind from a small hand-made
+// file, and the rules for damaged, odd and oversized input.
+#include "image/png_blend.h"
+#include "image/png_rows.h"
+#include "png_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using namespace pngtest;
+
+// An 8-bit grey image whose rows are all filter 0 and the given bytes.
+Bytes GreyRows(uint32_t width, uint32_t height, uint8_t filter = 0) {
+    Bytes raw;
+    for (uint32_t y = 0; y < height; ++y) {
+        raw.push_back(filter);
+        for (uint32_t x = 0; x < width; ++x) raw.push_back(static_cast<uint8_t>(x * 16 + y));
+    }
+    return raw;
+}
+
+Bytes GoodFile() { return File(IhdrData(4, 3, 8, 0), GreyRows(4, 3)); }
+
+uint8_t StoredGrey(const TPngPicture& picture, uint32_t x, uint32_t y) {
+    return static_cast<uint8_t>(picture.Image().StoredValue(x, y));
+}
+
+int PlainPaeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return a;
+    if (pb <= pc) return b;
+    return c;
+}
+
+TEST(PngRows, PaethMatchesThePlainDefinitionOnEveryInput) {
+    for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+            for (int c = 0; c < 256; ++c) {
+                if (PaethPredictor(static_cast<uint8_t>(a), static_cast<uint8_t>(b), static_cast<uint8_t>(c)) !=
+                    PlainPaeth(a, b, c)) {
+                    FAIL() << a << " " << b << " " << c;
+                }
+            }
+        }
+    }
+}
+
+// The filters as the format defines them, byte by byte.
+void PlainUnfilter(int filter, std::vector<uint8_t>& row, const std::vector<uint8_t>& prev, int bpp) {
+    for (size_t i = 0; i < row.size(); ++i) {
+        const int a = i >= static_cast<size_t>(bpp) ? row[i - bpp] : 0;
+        const int b = prev[i];
+        const int c = i >= static_cast<size_t>(bpp) ? prev[i - bpp] : 0;
+        int add = 0;
+        switch (filter) {
+            case 1: add = a; break;
+            case 2: add = b; break;
+            case 3: add = (a + b) / 2; break;
+            case 4: add = PlainPaeth(a, b, c); break;
+        }
+        row[i] = static_cast<uint8_t>(row[i] + add);
+    }
+}
+
+TEST(PngRows, EveryFilterAndPixelWidthUndoesAsDefined) {
+    std::mt19937 random(7);
+    for (int bpp : {1, 2, 3, 4, 6, 8}) {
+        for (int filter = 0; filter <= 5; ++filter) {
+            for (size_t length : {size_t{0}, size_t{1}, size_t{5}, static_cast<size_t>(bpp * 37 + 1)}) {
+                std::vector<uint8_t> row(length + kUnfilterSlack), prev(length + kUnfilterSlack);
+                for (auto& v : row) v = static_cast<uint8_t>(random());
+                for (auto& v : prev) v = static_cast<uint8_t>(random());
+                std::vector<uint8_t> expected(row.begin(), row.begin() + length);
+                PlainUnfilter(filter, expected, prev, bpp);  // 0 and 5 leave the row as it is
+                const std::vector<uint8_t> slack(row.begin() + length, row.end());
+                UnfilterRow(static_cast<uint8_t>(filter), row.data(), prev.data(), length, bpp);
+                EXPECT_EQ(std::vector<uint8_t>(row.begin(), row.begin() + length), expected)
+                    << "bpp " << bpp << " filter " << filter << " length " << length;
+                EXPECT_EQ(std::vector<uint8_t>(row.begin() + length, row.end()), slack);  // read, never written
+            }
+        }
+    }
+}
+
+TEST(PngFailures, EachKindFromASmallDamagedFile) {
+    const Bytes good = GoodFile();
+    ASSERT_EQ(LoadOutcome(good), std::nullopt);
+
+    Bytes bad = good;
+    bad[1] = 'Q';
+    EXPECT_EQ(LoadOutcome(bad), PngFailureKind::InvalidFileHeader);
+    EXPECT_EQ(LoadOutcome({137, 80, 78}), PngFailureKind::InvalidFileHeader);
+
+    EXPECT_EQ(LoadOutcome(Signature()), PngFailureKind::UnexpectedEnd);
+    EXPECT_EQ(LoadOutcome(Bytes(good.begin(), good.end() - 12)), PngFailureKind::UnexpectedEnd);  // no IEND
+
+    EXPECT_EQ(LoadOutcome(Concat({Signature(), Chunk("gAMA", {0, 0, 0xB1, 0x8F}), Chunk("IHDR", IhdrData(1, 1, 8, 0))})),
+              PngFailureKind::IHDRNotFirst);
+    EXPECT_EQ(LoadOutcome(Concat({Signature(), Chunk("cHRM", Bytes(32)), Chunk("IHDR", IhdrData(1, 1, 8, 0))})),
+              PngFailureKind::IHDRNotFirst);
+
+    Bytes shortHeader = IhdrData(4, 3, 8, 0);
+    shortHeader.pop_back();
+    EXPECT_EQ(LoadOutcome(File(shortHeader, GreyRows(4, 3))), PngFailureKind::InvalidIHDR);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 4, 2), GreyRows(4, 3))), PngFailureKind::InvalidIHDR);   // RGB at 4 bits
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 16, 3), GreyRows(4, 3))), PngFailureKind::InvalidIHDR);  // palette at 16
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 8, 5), GreyRows(4, 3))), PngFailureKind::InvalidIHDR);
+
+    EXPECT_EQ(LoadOutcome(File(IhdrData(65536, 1, 1, 0), {0})), PngFailureKind::SizeExceeds);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(1, 65536, 1, 0), {0})), PngFailureKind::SizeExceeds);
+
+    Bytes method = IhdrData(4, 3, 8, 0);
+    method[10] = 1;
+    EXPECT_EQ(LoadOutcome(File(method, GreyRows(4, 3))), PngFailureKind::UnknownCompression);
+    method = IhdrData(4, 3, 8, 0, 2);
+    EXPECT_EQ(LoadOutcome(File(method, GreyRows(4, 3))), PngFailureKind::UnknownInterlace);
+    method = IhdrData(4, 3, 8, 0);
+    method[11] = 9;  // the filter method goes unexamined
+    EXPECT_EQ(LoadOutcome(File(method, GreyRows(4, 3))), std::nullopt);
+
+    const Bytes paletteRows = GreyRows(4, 3);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 8, 3), paletteRows, Chunk("PLTE", Bytes(7)))), PngFailureKind::InvalidPalette);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 8, 3), paletteRows, Chunk("PLTE", Bytes(3 * 257)))),
+              PngFailureKind::InvalidPalette);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 8, 3), paletteRows,
+                               Concat({Chunk("PLTE", Bytes(3 * 256)), Chunk("tRNS", Bytes(257))}))),
+              PngFailureKind::InvalidPalette);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 8, 3), paletteRows)), PngFailureKind::InvalidPalette);  // no PLTE
+    EXPECT_EQ(LoadOutcome(File(IhdrData(4, 3, 8, 3), paletteRows, Chunk("PLTE", Bytes(3 * 256)))), std::nullopt);
+
+    const Bytes z = Zlib(GreyRows(4, 3));
+    const Bytes split = Concat({Signature(), Chunk("IHDR", IhdrData(4, 3, 8, 0)), Chunk("IDAT", Bytes(z.begin(), z.begin() + 5)),
+                                Chunk("tEXt", {'a', 0, 'b'}), Chunk("IDAT", Bytes(z.begin() + 5, z.end())), Chunk("IEND", {})});
+    EXPECT_EQ(LoadOutcome(split), PngFailureKind::MissingMultipleIDAT);
+
+    EXPECT_EQ(LoadOutcome(Concat({Signature(), Chunk("IHDR", IhdrData(4, 3, 8, 0)), Chunk("IEND", {})})),
+              PngFailureKind::NoImageData);
+
+    EXPECT_EQ(LoadOutcome(File(IhdrData(65535, 65535, 8, 6), {0})), PngFailureKind::OutMemory);
+    EXPECT_EQ(LoadOutcome(File(IhdrData(65535, 65535, 1, 0), {0})), PngFailureKind::OutMemory);
+}
+
+TEST(PngFailures, ZlibFailuresCarryZlibsResult) {
+    Bytes z = Zlib(GreyRows(4, 3));
+    z[2] ^= 0xFF;  // a block type that does not exist
+    const Bytes file = Concat({Signature(), Chunk("IHDR", IhdrData(4, 3, 8, 0)), Chunk("IDAT", z), Chunk("IEND", {})});
+    TPngPicture picture;
+    try {
+        Load(picture, file);
+        FAIL() << "loaded";
+    } catch (const EPngZLIBError& failure) {
+        EXPECT_STREQ(failure.what(),
+                     "Could not decompress the image because it contains invalid compressed data.\r\n"
+                     " Description: data error (-3)");
+    }
+    EXPECT_TRUE(picture.Empty());  // a failed load leaves nothing behind
+
+    // A stream asking for a preset dictionary fails instead of waiting for one.
+    const Bytes dict = {0x78, 0xBB, 0, 0, 0, 1, 0x63, 0, 0};
+    EXPECT_EQ(LoadOutcome(Concat({Signature(), Chunk("IHDR", IhdrData(4, 3, 8, 0)), Chunk("IDAT", dict), Chunk("IEND", {})})),
+              PngFailureKind::ZLIBError);
+}
+
+TEST(PngFailures, MessagesAndClassNames) {
+    EXPECT_STREQ(EPngIHDRNotFirst().what(),
+                 "This \"Portable Network Graphics\" image is not supported or it might be invalid.\r\n"
+                 "(IHDR chunk is not the first)");
+    EXPECT_STREQ(EPngSizeExceeds().ClassName(), "EPngSizeExceeds");
+    EXPECT_STREQ(EPngError().what(), "There is no such palette entry.");
+    const Failure& asFailure = EPngOutMemory();
+    EXPECT_NE(dynamic_cast<const EPngOutMemory*>(&asFailure), nullptr);
+
+    TPngPicture picture;
+    EXPECT_THROW(picture.Header(), EPngHeaderNotPresent);
+    Load(picture, File(IhdrData(2, 1, 1, 0), {0, 0x80}));
+    EXPECT_EQ(picture.PaletteEntry(1), (PngColour{255, 255, 255}));
+    EXPECT_THROW(picture.PaletteEntry(2), EPngError);
+}
+
+TEST(PngLoading, DamagedButReadableFilesLoad) {
+    // Wrong CRCs are never checked.
+    const Bytes wrongCrc = Concat({Signature(), Chunk("IHDR", IhdrData(4, 3, 8, 0), false),
+                                   Chunk("IDAT", Zlib(GreyRows(4, 3)), false), Chunk("IEND", {}, false)});
+    TPngPicture picture;
+    ASSERT_NO_THROW(Load(picture, wrongCrc));
+    EXPECT_EQ(StoredGrey(picture, 3, 2), 3 * 16 + 2);
+
+    // cHRM is dropped; unknown chunks, critical or not, are kept raw.
+    Load(picture, File(IhdrData(4, 3, 8, 0), GreyRows(4, 3),
+                       Concat({Chunk("cHRM", Bytes(32)), Chunk("iCCP", {'p', 0, 0, 1}), Chunk("ABCD", {9})})));
+    ASSERT_EQ(picture.Chunks().size(), 5u);  // IHDR iCCP ABCD IDAT IEND
+    EXPECT_EQ(std::string(picture.Chunks()[1]->Type().data(), 4), "iCCP");
+    EXPECT_EQ(picture.Chunks()[1]->ClassTypeName(), "");
+    EXPECT_EQ(picture.Chunks()[2]->Data(), Bytes{9});
+    EXPECT_EQ(picture.Chunks()[3]->ClassTypeName(), "IDAT");
+}
+
+TEST(PngLoading, ImageDataAcrossChunksAndItsEnds) {
+    const Bytes rows = GreyRows(5, 4, 1);
+    const Bytes z = Zlib(rows);
+    TPngPicture whole, pieces;
+    Load(whole, File(IhdrData(5, 4, 8, 0), rows));
+    // One byte per IDAT, then a second run of IDAT after another chunk, skipped unread.
+    Bytes file = Concat({Signature(), Chunk("IHDR", IhdrData(5, 4, 8, 0))});
+    for (uint8_t b : z) file = Concat({file, Chunk("IDAT", {b})});
+    file = Concat({file, Chunk("tEXt", {'k', 0, 'v'}), Chunk("IDAT", {1, 2, 3}), Chunk("IEND", {})});
+    Load(pieces, file);
+    EXPECT_TRUE(PictureToRgba(whole) == PictureToRgba(pieces));
+    EXPECT_EQ(pieces.FindChunk<TPngChunkTEXT>()->text, "v");
+}
+
+TEST(PngLoading, ACutFileFailsAsUnexpectedEndNotAsZlib) {
+    const Bytes rows = GreyRows(64, 64);
+    const Bytes file = File(IhdrData(64, 64, 8, 0), rows);
+    // Cut inside the image data: the rows read so far stay, the chunk loop then finds no length.
+    EXPECT_EQ(LoadOutcome(Bytes(file.begin(), file.begin() + 33 + 8 + 40)), PngFailureKind::UnexpectedEnd);
+    for (size_t cut = 16; cut < file.size() - 12; cut += 7) {  // once the IHDR type is read
+        const auto outcome = LoadOutcome(Bytes(file.begin(), file.begin() + cut));
+        ASSERT_TRUE(outcome.has_value()) << cut;
+        EXPECT_TRUE(*outcome == PngFailureKind::UnexpectedEnd || *outcome == PngFailureKind::InvalidIHDR) << cut << " " << PngFailureClassName(*outcome);
+    }
+}
+
+TEST(PngLoading, ImageDataBeyondTheLastRowIsNotDecoded) {
+    // Three rows' worth of data for a two-row image, then more chunks in the same file.
+    const Bytes rows = GreyRows(4, 3);
+    const Bytes file = Concat({Signature(), Chunk("IHDR", IhdrData(4, 2, 8, 0)), Chunk("IDAT", Zlib(rows)),
+                               Chunk("tEXt", {'k', 0, 'v'}), Chunk("IEND", {})});
+    TPngPicture picture;
+    ASSERT_NO_THROW(Load(picture, file));
+    EXPECT_EQ(StoredGrey(picture, 2, 1), 2 * 16 + 1);
+    ASSERT_NE(picture.FindChunk<TPngChunkTEXT>(), nullptr);  // read after the skipped rest of the IDAT
+
+    // A stream that ends early leaves the missing rows at zero.
+    const Bytes file2 = File(IhdrData(4, 5, 8, 0), GreyRows(4, 3));
+    ASSERT_NO_THROW(Load(picture, file2));
+    EXPECT_EQ(StoredGrey(picture, 1, 2), 16 + 2);
+    EXPECT_EQ(StoredGrey(picture, 1, 3), 0);
+    EXPECT_EQ(StoredGrey(picture, 1, 4), 0);
+}
+
+TEST(PngLoading, WidthLimitIsInclusive) {
+    Bytes rows = {0};
+    rows.resize(1 + 65535 / 8 + 1, 0xFF);
+    TPngPicture picture;
+    ASSERT_NO_THROW(Load(picture, File(IhdrData(65535, 1, 1, 0), rows)));
+    EXPECT_EQ(picture.Width(), 65535u);
+    EXPECT_EQ(picture.Image().StoredValue(65534, 0), 1u);
+}
+
+TEST(PngLoading, UnknownFilterTypeLeavesTheRow) {
+    TPngPicture picture;
+    Load(picture, File(IhdrData(4, 3, 8, 0), GreyRows(4, 3, 7)));
+    EXPECT_EQ(StoredGrey(picture, 3, 2), 3 * 16 + 2);
+}
+
+TEST(PngStorageRules, GreyRampsAndTwoBitGrey) {
+    TPngPicture picture;
+    // 2-bit grey samples 0..3 become indexes 0, 5, 10, 15 of the 16-level ramp: 0, 85, 170, 255.
+    Load(picture, File(IhdrData(4, 1, 2, 0), {0, 0x1B}));
+    for (uint32_t x = 0; x < 4; ++x) {
+        EXPECT_EQ(picture.Image().StoredValue(x, 0), 5 * x);
+        EXPECT_EQ(picture.Image().ColourAt(x, 0).red, 85 * x);
+    }
+    EXPECT_EQ(picture.Image().BitsPerPixel(), 4);
+    // 16-bit grey keeps the high byte.
+    Load(picture, File(IhdrData(2, 1, 16, 0), {0, 0x12, 0x34, 0xAB, 0xCD}));
+    EXPECT_EQ(picture.Image().StoredValue(0, 0), 0x12u);
+    EXPECT_EQ(picture.Image().StoredValue(1, 0), 0xABu);
+}
+
+TEST(PngStorageRules, RgbRowsOfEveryWidthAroundTheWideStepsConvert) {
+    // The converters work 2 or 4 pixels a step; every width up to 11 ends a row differently.
+    std::mt19937 random(3);
+    for (uint8_t colourType : {uint8_t{2}, uint8_t{6}}) {
+        const uint32_t channels = colourType == 6 ? 4 : 3;
+        for (uint32_t width = 1; width <= 11; ++width) {
+            Bytes rows;
+            for (uint32_t y = 0; y < 3; ++y) {
+                rows.push_back(0);
+                for (uint32_t i = 0; i < width * channels; ++i) rows.push_back(static_cast<uint8_t>(random()));
+            }
+            TPngPicture picture;
+            Load(picture, File(IhdrData(width, 3, 8, colourType), rows));
+            const std::vector<uint8_t> rgba = PictureToRgba(picture);
+            for (uint32_t y = 0; y < 3; ++y) {
+                for (uint32_t x = 0; x < width; ++x) {
+                    const uint8_t* s = &rows[y * (1 + width * channels) + 1 + x * channels];
+                    const uint8_t* p = &rgba[(y * width + x) * 4];
+                    ASSERT_EQ(Bytes(p, p + 3), Bytes(s, s + 3)) << width << " " << x << "," << y;
+                    ASSERT_EQ(p[3], channels == 4 ? s[3] : 255);
+                }
+            }
+        }
+    }
+}
+
+TEST(PngStorageRules, GammaAppliesOnlyToWhatIsDecodedAfterIt) {
+    const Bytes gama = Chunk("gAMA", {0, 0, 0x27, 0x10});  // 0.1: a strong curve
+    const Bytes plte = Chunk("PLTE", {100, 100, 100});
+    TPngPicture before, after;
+    Load(before, File(IhdrData(1, 1, 8, 3), {0, 0}, Concat({gama, plte})));
+    Load(after, File(IhdrData(1, 1, 8, 3), {0, 0}, Concat({plte, gama})));
+    EXPECT_EQ(after.PaletteEntry(0).red, 100);
+    EXPECT_NE(before.PaletteEntry(0).red, 100);
+    EXPECT_EQ(before.PaletteEntry(0).red, before.Gamma()[100]);
+    EXPECT_FALSE(before.GammaIsIdentity());
+
+    // A gAMA chunk of the wrong length reads as 1: everything but 255 goes black.
+    TPngPicture odd;
+    Load(odd, File(IhdrData(1, 1, 8, 2), {0, 200, 255, 0}, Chunk("gAMA", {0, 1, 0})));
+    EXPECT_EQ(odd.Image().ColourAt(0, 0), (PngColour{0, 255, 0}));
+    // gAMA 0 keeps the identity.
+    Load(odd, File(IhdrData(1, 1, 8, 2), {0, 200, 255, 0}, Chunk("gAMA", {0, 0, 0, 0})));
+    EXPECT_TRUE(odd.GammaIsIdentity());
+    EXPECT_EQ(odd.Image().ColourAt(0, 0), (PngColour{200, 255, 0}));
+}
+
+TEST(PngStorageRules, TransparencyModesAndColours) {
+    TPngPicture picture;
+    Load(picture, File(IhdrData(1, 1, 8, 0), {0, 0}));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::None);
+    EXPECT_FALSE(picture.Transparent());
+
+    // 16-bit grey: the transparent colour is the ramp entry of the sample's stored high byte.
+    Load(picture, File(IhdrData(1, 1, 16, 0), {0, 0x40, 0x01}, Chunk("tRNS", {0x40, 0x01})));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
+    EXPECT_EQ(picture.TransparentColor(), (PngColour{0x40, 0x40, 0x40}));
+    EXPECT_EQ(PictureToRgba(picture)[3], 0);
+
+    Load(picture, File(IhdrData(1, 1, 8, 2), {0, 1, 2, 3}, Chunk("tRNS", {0, 1, 0, 2, 0, 3})));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
+    EXPECT_EQ(picture.TransparentColor(), (PngColour{1, 2, 3}));
+
+    const Bytes plte = Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30});
+    // One entry not opaque: bit mode, transparent colour the first entry of alpha 0.
+    Load(picture, File(IhdrData(1, 1, 8, 3), {0, 0}, Concat({plte, Chunk("tRNS", {255, 0})})));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
+    EXPECT_EQ(picture.TransparentColor(), (PngColour{20, 20, 20}));
+    // One entry of alpha 1 to 254: bit mode, and black for want of an alpha-0 entry.
+    Load(picture, File(IhdrData(1, 1, 8, 3), {0, 0}, Concat({plte, Chunk("tRNS", {128})})));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
+    EXPECT_EQ(picture.TransparentColor(), (PngColour{0, 0, 0}));
+    // More: partial, with the tRNS alpha of each index.
+    Load(picture, File(IhdrData(1, 1, 8, 3), {0, 1}, Concat({plte, Chunk("tRNS", {0, 77})})));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Partial);
+    EXPECT_EQ(picture.PaletteAlpha()[1], 77);
+    EXPECT_EQ(picture.PaletteAlpha()[2], 255);
+    EXPECT_EQ(PictureToRgba(picture)[3], 77);
+
+    Load(picture, File(IhdrData(1, 1, 8, 4), {0, 9, 99}));
+    EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Partial);
+}
+
+TEST(PngStorageRules, PaletteEntriesBeyondPlteKeepTheHalftonePalette) {
+    TPngPicture picture;
+    Load(picture, File(IhdrData(2, 1, 8, 3), {0, 0, 200}, Chunk("PLTE", {1, 2, 3})));
+    EXPECT_EQ(picture.Image().ColourAt(0, 0), (PngColour{1, 2, 3}));
+    EXPECT_EQ(picture.Image().ColourAt(1, 0), kHalftonePalette[200]);
+    // PLTE is ignored by 24-bit storage.
+    Load(picture, File(IhdrData(1, 1, 8, 2), {0, 4, 5, 6}, Chunk("PLTE", {1, 2, 3})));
+    EXPECT_EQ(picture.Image().ColourAt(0, 0), (PngColour{4, 5, 6}));
+}
+
+TEST(PngStorageRules, RepeatedHeadersAndTextBombsStayBounded) {
+    // Later IHDR chunks are held but build no image of their own.
+    Bytes extra;
+    for (int i = 0; i < 50; ++i) extra = Concat({extra, Chunk("IHDR", IhdrData(8000, 8000, 8, 6))});
+    TPngPicture picture;
+    ASSERT_NO_THROW(Load(picture, File(IhdrData(1, 1, 8, 0), {0, 5}, extra)));
+    EXPECT_EQ(picture.Width(), 1u);
+    EXPECT_FALSE(static_cast<const TPngChunkIHDR&>(*picture.Chunks()[1]).image.Built());
+
+    // A small zTXt that inflates to 64 MiB keeps only the first MiB.
+    const Bytes text(64u << 20, 'a');
+    const Bytes ztxt = Concat({{'k', 0, 0}, Zlib(text, 9)});
+    Load(picture, File(IhdrData(1, 1, 8, 0), {0, 5}, Chunk("zTXt", ztxt)));
+    EXPECT_EQ(picture.FindChunk<TPngChunkzTXT>()->text.size(), TPngChunkzTXT::kMaxTextBytes);
+
+    // A chunk that claims 4 GiB costs only the bytes that are there.
+    Bytes huge = Concat({Signature(), Chunk("IHDR", IhdrData(1, 1, 8, 0)), {0xFF, 0xFF, 0xFF, 0xF0, 'a', 'b', 'c', 'd', 1, 2}});
+    EXPECT_EQ(LoadOutcome(huge), PngFailureKind::UnexpectedEnd);
+}
+
+TEST(PngLoading, ChangeIsReportedAfterASuccessfulLoadOnly) {
+    TPngPicture picture;
+    int changes = 0;
+    picture.OnChange = [&] { ++changes; };
+    Load(picture, GoodFile());
+    EXPECT_EQ(changes, 1);
+    EXPECT_THROW(Load(picture, Signature()), EPngUnexpectedEnd);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(picture.Empty());
+    EXPECT_EQ(picture.Width(), 0u);
+}
+
+TEST(StoredPicture, LoaderFindsTheClassByExactNameLatestFirst) {
+    const Bytes png = GoodFile();
+    auto stored = [&](const std::string& name) {
+        Bytes b(1 + name.size());
+        b[0] = static_cast<uint8_t>(name.size());
+        std::copy(name.begin(), name.end(), b.begin() + 1);
+        return Concat({b, png});
+    };
+    PictureClassRegistry registry;
+    RegisterPngPicture(registry);
+    ASSERT_EQ(registry.Classes().size(), 1u);
+    EXPECT_EQ(registry.Classes()[0].extension, "PNG");
+    EXPECT_EQ(registry.Classes()[0].description, "Portable Network Graphics");
+
+    Bytes bytes = stored("TPngPicture");
+    MemoryReadStream stream(bytes);
+    auto picture = LoadStoredPicture(registry, stream);
+    ASSERT_NE(dynamic_cast<TPngPicture*>(picture.get()), nullptr);
+    EXPECT_EQ(static_cast<TPngPicture&>(*picture).Width(), 4u);
+
+    for (const char* name : {"tpngpicture", "TBitmap", ""}) {
+        bytes = stored(name);
+        MemoryReadStream other(bytes);
+        EXPECT_EQ(LoadStoredPicture(registry, other), nullptr) << name;
+    }
+
+    // The latest registration wins.
+    int created = 0;
+    registry.Register({"TPngPicture", "PNG", "later", [&] {
+                           ++created;
+                           return std::make_unique<TPngPicture>();
+                       }});
+    bytes = stored("TPngPicture");
+    MemoryReadStream again(bytes);
+    EXPECT_NE(LoadStoredPicture(registry, again), nullptr);
+    EXPECT_EQ(created, 1);
+    UnregisterPngPicture(registry);
+    UnregisterPngPicture(registry);
+    EXPECT_TRUE(registry.Classes().empty());
+
+    // A picture that fails to load passes the failure on.
+    RegisterPngPicture(registry);
+    bytes = stored("TPngPicture");
+    bytes[12] = 'X';
+    MemoryReadStream broken(bytes);
+    EXPECT_THROW(LoadStoredPicture(registry, broken), EPngInvalidFileHeader);
+}
+
+}  // namespace
