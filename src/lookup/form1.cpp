@@ -80,13 +80,13 @@ void TForm1::ControlsCreated() {
     SendMessageA(combo, CB_SETMINVISIBLE, kVisibleListEntries, 0);
     SendMessageA(combo, CB_LIMITTEXT, 0, 0);  // no limit
     SetWindowTextA(combo, std::string(kPlaceholderText).c_str());
-    // The edit field is subclassed with an ANSI procedure, so that typed
-    // characters arrive as bytes of the ANSI code page (a double-byte
-    // character as two messages), as the completion expects.
+    // The edit field is subclassed with a Unicode procedure: a typed
+    // character then arrives whole, and a double-byte one is split into its
+    // lead and trail bytes here, whatever the platform's conversions do.
     const HWND edit = SearchEdit();
     SetPropA(edit, kFormProperty, this);
     searchEditProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
     LoadButtonGlyph();
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -207,26 +207,44 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK TForm1::SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = static_cast<TForm1*>(GetPropA(edit, kFormProperty));
-    if (!self) return DefWindowProcA(edit, message, wParam, lParam);
+    if (!self) return DefWindowProcW(edit, message, wParam, lParam);
     LRESULT result = 0;
     RunReportingFailures([&] { result = self->SearchEditMessage(edit, message, wParam, lParam); });
     return result;
 }
 
-// The completion of a typed character against the history; returns whether
-// it consumed the character.
-bool TForm1::CompleteTypedCharacter(HWND edit, char typed) {
-    const HWND combo = ComboBoxSearch();
-    const std::string text = SearchText();
-    DWORD start = 0, end = 0;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+namespace {
 
-    // A double-byte character arrives as two messages: peek at the second.
-    std::optional<char> waiting;
-    MSG next;
-    if (IsDBCSLeadByte(static_cast<BYTE>(typed)) && PeekMessageA(&next, edit, 0, 0, PM_NOREMOVE | PM_NOYIELD) &&
-        next.message == WM_CHAR)
-        waiting = static_cast<char>(next.wParam);
+std::string ToAnsi(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+// Characters in the first `bytes` bytes of an ANSI text.
+size_t CharactersIn(const std::string& text, size_t bytes) {
+    if (bytes == 0) return 0;
+    return static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(bytes), nullptr, 0));
+}
+
+}  // namespace
+
+// The completion of a typed character against the history, on the search
+// box's text as ANSI bytes; returns whether it consumed the character. The
+// edit field counts positions in characters, the completion in bytes.
+bool TForm1::CompleteTypedCharacter(HWND edit, char typed, std::optional<char> trailByte) {
+    const HWND combo = ComboBoxSearch();
+    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    wide.resize(static_cast<size_t>(GetWindowTextW(edit, wide.data(), static_cast<int>(wide.size()))));
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    start = std::min<DWORD>(start, static_cast<DWORD>(wide.size()));
+    end = std::min<DWORD>(std::max(end, start), static_cast<DWORD>(wide.size()));
+    const std::string text = ToAnsi(wide);
+    const size_t byteStart = ToAnsi(std::wstring_view(wide).substr(0, start)).size();
+    const size_t byteEnd = ToAnsi(std::wstring_view(wide).substr(0, end)).size();
 
     // The list's own prefix search; from index -1 it starts at the top.
     auto search = [combo](std::string_view prefix) -> std::optional<HistoryMatch> {
@@ -237,15 +255,15 @@ bool TForm1::CompleteTypedCharacter(HWND edit, char typed) {
         return HistoryMatch{static_cast<int>(index), HistoryEntry(combo, static_cast<int>(index))};
     };
     auto isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-    const CompletionResult result = CompleteKey({text, start, end, typed, waiting}, search, isLeadByte);
+    const CompletionResult result = CompleteKey({text, byteStart, byteEnd, typed, trailByte}, search, isLeadByte);
 
-    if (result.takeWaitingByte) PeekMessageA(&next, edit, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
     if (result.changed) {
         // Choosing the current entry also sets the text, so the text and the
         // selection come after it.
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(result.currentEntry), 0);
         SetWindowTextA(combo, result.text.c_str());
-        SendMessageA(edit, EM_SETSEL, result.selectionStart, static_cast<LPARAM>(result.selectionEnd));
+        SendMessageW(edit, EM_SETSEL, CharactersIn(result.text, result.selectionStart),
+                     static_cast<LPARAM>(CharactersIn(result.text, result.selectionEnd)));
     }
     return result.consumed;
 }
@@ -253,16 +271,24 @@ bool TForm1::CompleteTypedCharacter(HWND edit, char typed) {
 LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_GETDLGCODE: {
-            LRESULT code = CallWindowProcA(searchEditProc_, edit, message, wParam, lParam);
+            LRESULT code = CallWindowProcW(searchEditProc_, edit, message, wParam, lParam);
             const auto* msg = reinterpret_cast<const MSG*>(lParam);
             if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_RETURN)
                 code |= DLGC_WANTMESSAGE;
             return code;
         }
-        case WM_CHAR:
-            ComboBoxSearchKeyPress(static_cast<char>(wParam));
-            if (CompleteTypedCharacter(edit, static_cast<char>(wParam))) return 0;
+        case WM_CHAR: {
+            // The character in the ANSI code page: one byte, or a lead and a
+            // trail byte. One that has no ANSI form is left to the edit field.
+            const wchar_t typed = static_cast<wchar_t>(wParam);
+            char bytes[2];
+            const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, bytes, 2, nullptr, nullptr);
+            if (count < 1) break;
+            ComboBoxSearchKeyPress(bytes[0]);
+            if (CompleteTypedCharacter(edit, bytes[0], count == 2 ? std::optional<char>(bytes[1]) : std::nullopt))
+                return 0;
             break;
+        }
         case WM_KILLFOCUS: {
             // Only a move to another control of this window counts as leaving.
             const HWND next = reinterpret_cast<HWND>(wParam);
@@ -271,9 +297,9 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
             break;
         }
         case WM_NCDESTROY:
-            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchEditProc_));
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchEditProc_));
             RemovePropA(edit, kFormProperty);
             break;
     }
-    return CallWindowProcA(searchEditProc_, edit, message, wParam, lParam);
+    return CallWindowProcW(searchEditProc_, edit, message, wParam, lParam);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 #include "shell/form.h"
@@ -46,7 +47,7 @@ protected:
 private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    bool CompleteTypedCharacter(HWND edit, char typed);
+    bool CompleteTypedCharacter(HWND edit, char typed, std::optional<char> trailByte);
     void LoadButtonGlyph();
 
     SingleInstanceGuard guard_;

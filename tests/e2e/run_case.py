@@ -28,6 +28,8 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--driver", required=True)
     parser.add_argument("--timeout", type=float, default=120)
+    parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
+                        help="environment of the whole run (Wine included)")
     parser.add_argument("case")
     args = parser.parse_args()
 
@@ -37,8 +39,9 @@ def main():
     log = folder / "opened.log"
     ok = False
     try:
-        with winebench.session(args.prefix,
-                               {"QUORVANE_RECORDER_LOG": winebench.windows_path(log)}) as env:
+        extra = dict(item.split("=", 1) for item in args.env)
+        extra["QUORVANE_RECORDER_LOG"] = winebench.windows_path(log)
+        with winebench.session(args.prefix, extra) as env:
             try:
                 result = winebench.run_wine(
                     env, [args.driver, args.case, winebench.windows_path(folder)],
