@@ -41,6 +41,9 @@ def main():
     try:
         extra = dict(item.split("=", 1) for item in args.env)
         extra["QUORVANE_RECORDER_LOG"] = winebench.windows_path(log)
+        # Wine's own error reports, so that a failure of Wine itself is told
+        # apart from a failure of the case (CTest shows them only on failure).
+        extra.setdefault("WINEDEBUG", "err+all,fixme-all")
         with winebench.session(args.prefix, extra) as env:
             try:
                 result = winebench.run_wine(
@@ -48,7 +51,8 @@ def main():
                     timeout=args.timeout)
                 ok = result.returncode == 0
                 if not ok:
-                    print(f"driver exited with {result.returncode}", file=sys.stderr)
+                    print(f"driver exited with {result.returncode} ({result.returncode & 0xFFFFFFFF:#x})",
+                          file=sys.stderr)
             except subprocess.TimeoutExpired:
                 print(f"case did not end within {args.timeout:.0f} s", file=sys.stderr)
         left = leftover_processes(str(folder))
