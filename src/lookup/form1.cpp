@@ -1,16 +1,16 @@
 #include "lookup/form1.h"
 
-#include <algorithm>
 #include <array>
 #include <optional>
 
-#include "lookup/completion.h"
 #include "lookup/fsetting.h"
 #include "lookup/history_store.h"
 #include "lookup/lookup_address.h"
 #include "lookup/open_address.h"
 #include "lookup/query_text.h"
+#include "lookup/search_completion.h"
 #include "shell/application.h"
+#include "shell/button_glyph.h"
 #include "shell/message_boxes.h"
 
 TForm1* Form1 = nullptr;
@@ -40,24 +40,7 @@ constexpr FormSpec kSpec{
 constexpr int kVisibleListEntries = 8;
 constexpr char kFormProperty[] = "Quorvane.TForm1";
 constexpr char kGlyphResource[] = "LOOKUPGLYPH";
-constexpr int kGlyphSize = 16;
 
-inline void DeleteDc(HDC dc) { DeleteDC(dc); }
-using UniqueDc = UniqueHandle<HDC, DeleteDc>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
-
-// Selects an object into a DC for a scope and puts the previous one back.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 }  // namespace
 
@@ -80,50 +63,21 @@ void TForm1::ControlsCreated() {
     SendMessageA(combo, CB_SETMINVISIBLE, kVisibleListEntries, 0);
     SendMessageA(combo, CB_LIMITTEXT, 0, 0);  // no limit
     SetWindowTextA(combo, std::string(kPlaceholderText).c_str());
-    // The edit field is subclassed with an ANSI procedure, so that typed
-    // characters arrive as bytes of the ANSI code page (a double-byte
-    // character as two messages), as the completion expects.
+    // The edit field is subclassed with a Unicode procedure: a typed
+    // character then arrives whole, and a double-byte one is split into its
+    // lead and trail bytes here, whatever the platform's conversions do.
     const HWND edit = SearchEdit();
     SetPropA(edit, kFormProperty, this);
     searchEditProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
     LoadButtonGlyph();
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kSettingsCommand, "Settings...");
 }
 
-// The picture is one 32 x 16 bitmap: the normal image left, its greyed twin
-// right, transparent where it has the colour of its bottom-left pixel. The
-// button takes one image per state; only the disabled state shows the twin.
-// Scaled by whole steps of the window's DPI, so pixels stay crisp.
 void TForm1::LoadButtonGlyph() {
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    UniqueBitmap source(static_cast<HBITMAP>(LoadImageA(instance, kGlyphResource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!source) return;
-    const int scale = std::max(1, static_cast<int>(Dpi()) / 96), size = kGlyphSize * scale;
-    // One image per push-button state: normal, hot, pressed, disabled,
-    // defaulted, stylus-hot.
-    constexpr int kStates = 6;
-    constexpr int kDisabled = 3;
-
-    const HDC screen = GetDC(nullptr);
-    UniqueDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
-    UniqueBitmap strip(CreateCompatibleBitmap(screen, size * kStates, size));
-    ReleaseDC(nullptr, screen);
-    COLORREF transparent;
-    {
-        Selection a(from.Get(), source.Get()), b(to.Get(), strip.Get());
-        transparent = GetPixel(from.Get(), 0, kGlyphSize - 1);
-        SetStretchBltMode(to.Get(), COLORONCOLOR);
-        for (int state = 0; state < kStates; ++state)
-            StretchBlt(to.Get(), state * size, 0, size, size, from.Get(),
-                       state == kDisabled ? kGlyphSize : 0, 0, kGlyphSize, kGlyphSize, SRCCOPY);
-    }
-    glyph_.Reset(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kStates, 0));
-    ImageList_AddMasked(glyph_.Get(), strip.Get(), transparent);
-    BUTTON_IMAGELIST images{glyph_.Get(), {Scale(2), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageA(BitBtnGo(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    glyph_ = SetButtonGlyph(BitBtnGo(), kGlyphResource, Dpi());
 }
 
 void TForm1::FormCreate() {
@@ -207,62 +161,35 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK TForm1::SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = static_cast<TForm1*>(GetPropA(edit, kFormProperty));
-    if (!self) return DefWindowProcA(edit, message, wParam, lParam);
+    if (!self) return DefWindowProcW(edit, message, wParam, lParam);
     LRESULT result = 0;
     RunReportingFailures([&] { result = self->SearchEditMessage(edit, message, wParam, lParam); });
     return result;
 }
 
-// The completion of a typed character against the history; returns whether
-// it consumed the character.
-bool TForm1::CompleteTypedCharacter(HWND edit, char typed) {
-    const HWND combo = ComboBoxSearch();
-    const std::string text = SearchText();
-    DWORD start = 0, end = 0;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-
-    // A double-byte character arrives as two messages: peek at the second.
-    std::optional<char> waiting;
-    MSG next;
-    if (IsDBCSLeadByte(static_cast<BYTE>(typed)) && PeekMessageA(&next, edit, 0, 0, PM_NOREMOVE | PM_NOYIELD) &&
-        next.message == WM_CHAR)
-        waiting = static_cast<char>(next.wParam);
-
-    // The list's own prefix search; from index -1 it starts at the top.
-    auto search = [combo](std::string_view prefix) -> std::optional<HistoryMatch> {
-        const std::string key(prefix);
-        const LRESULT index =
-            SendMessageA(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(key.c_str()));
-        if (index == CB_ERR) return std::nullopt;
-        return HistoryMatch{static_cast<int>(index), HistoryEntry(combo, static_cast<int>(index))};
-    };
-    auto isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-    const CompletionResult result = CompleteKey({text, start, end, typed, waiting}, search, isLeadByte);
-
-    if (result.takeWaitingByte) PeekMessageA(&next, edit, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
-    if (result.changed) {
-        // Choosing the current entry also sets the text, so the text and the
-        // selection come after it.
-        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(result.currentEntry), 0);
-        SetWindowTextA(combo, result.text.c_str());
-        SendMessageA(edit, EM_SETSEL, result.selectionStart, static_cast<LPARAM>(result.selectionEnd));
-    }
-    return result.consumed;
-}
 
 LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_GETDLGCODE: {
-            LRESULT code = CallWindowProcA(searchEditProc_, edit, message, wParam, lParam);
+            LRESULT code = CallWindowProcW(searchEditProc_, edit, message, wParam, lParam);
             const auto* msg = reinterpret_cast<const MSG*>(lParam);
             if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_RETURN)
                 code |= DLGC_WANTMESSAGE;
             return code;
         }
-        case WM_CHAR:
-            ComboBoxSearchKeyPress(static_cast<char>(wParam));
-            if (CompleteTypedCharacter(edit, static_cast<char>(wParam))) return 0;
+        case WM_CHAR: {
+            // The character in the ANSI code page: one byte, or a lead and a
+            // trail byte. One that has no ANSI form is left to the edit field.
+            const wchar_t typed = static_cast<wchar_t>(wParam);
+            char bytes[2];
+            const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, bytes, 2, nullptr, nullptr);
+            if (count < 1) break;
+            ComboBoxSearchKeyPress(bytes[0]);
+            if (CompleteInSearchBox(ComboBoxSearch(), edit, bytes[0],
+                                    count == 2 ? std::optional<char>(bytes[1]) : std::nullopt))
+                return 0;
             break;
+        }
         case WM_KILLFOCUS: {
             // Only a move to another control of this window counts as leaving.
             const HWND next = reinterpret_cast<HWND>(wParam);
@@ -271,9 +198,9 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
             break;
         }
         case WM_NCDESTROY:
-            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchEditProc_));
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchEditProc_));
             RemovePropA(edit, kFormProperty);
             break;
     }
-    return CallWindowProcA(searchEditProc_, edit, message, wParam, lParam);
+    return CallWindowProcW(searchEditProc_, edit, message, wParam, lParam);
 }

@@ -3,19 +3,13 @@
 // second copy of the program.
 #pragma once
 
-#include <windows.h>
-#include <commctrl.h>
-
 #include <string>
 
+#include "shell/button_glyph.h"
 #include "shell/form.h"
 #include "shell/single_instance.h"
-#include "shell/win_handle.h"
 
 inline constexpr char kAlreadyRunningText[] = "Program is already Running! Please check in Systray";
-
-inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
-using UniqueImageList = UniqueHandle<HIMAGELIST, DestroyImageList>;
 
 class TForm1 : public Form {
 public:
@@ -46,7 +40,6 @@ protected:
 private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    bool CompleteTypedCharacter(HWND edit, char typed);
     void LoadButtonGlyph();
 
     SingleInstanceGuard guard_;

@@ -47,7 +47,7 @@ void TApplication::Run() {
             SetForegroundWindow(main->Handle());
         }
         MSG msg;
-        while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+        while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
         if (OnEnding) OnEnding(false);
     }
     Shutdown();
@@ -55,7 +55,7 @@ void TApplication::Run() {
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the loop
             return;
@@ -64,13 +64,16 @@ void TApplication::ProcessMessages() {
     }
 }
 
+// The loop is a Unicode one: a character typed into a control arrives whole,
+// where an ANSI loop would split a double-byte character into two messages
+// that not every platform joins again on the way to a Unicode control.
 void TApplication::Dispatch(MSG& msg) {
     // Tab and Shift+Tab move between the controls of the active form (every
     // form is owned by the application window).
     const HWND active = GetActiveWindow();
-    if (active && GetWindow(active, GW_OWNER) == handle_ && IsDialogMessageA(active, &msg)) return;
+    if (active && GetWindow(active, GW_OWNER) == handle_ && IsDialogMessageW(active, &msg)) return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 void TApplication::Terminate() {

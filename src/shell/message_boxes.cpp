@@ -161,7 +161,7 @@ private:
     void RunLoop() {
         MSG msg;
         while (!closed_) {
-            const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
             if (got <= 0) {
                 if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
@@ -174,9 +174,9 @@ private:
                 });
                 continue;
             }
-            if (IsDialogMessageA(hwnd_, &msg)) continue;
+            if (IsDialogMessageW(hwnd_, &msg)) continue;
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
 

@@ -28,6 +28,8 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--driver", required=True)
     parser.add_argument("--timeout", type=float, default=120)
+    parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
+                        help="environment of the whole run (Wine included)")
     parser.add_argument("case")
     args = parser.parse_args()
 
@@ -37,15 +39,20 @@ def main():
     log = folder / "opened.log"
     ok = False
     try:
-        with winebench.session(args.prefix,
-                               {"QUORVANE_RECORDER_LOG": winebench.windows_path(log)}) as env:
+        extra = dict(item.split("=", 1) for item in args.env)
+        extra["QUORVANE_RECORDER_LOG"] = winebench.windows_path(log)
+        # Wine's own error reports, so that a failure of Wine itself is told
+        # apart from a failure of the case (CTest shows them only on failure).
+        extra.setdefault("WINEDEBUG", "err+all,fixme-all")
+        with winebench.session(args.prefix, extra) as env:
             try:
                 result = winebench.run_wine(
                     env, [args.driver, args.case, winebench.windows_path(folder)],
                     timeout=args.timeout)
                 ok = result.returncode == 0
                 if not ok:
-                    print(f"driver exited with {result.returncode}", file=sys.stderr)
+                    print(f"driver exited with {result.returncode} ({result.returncode & 0xFFFFFFFF:#x})",
+                          file=sys.stderr)
             except subprocess.TimeoutExpired:
                 print(f"case did not end within {args.timeout:.0f} s", file=sys.stderr)
         left = leftover_processes(str(folder))

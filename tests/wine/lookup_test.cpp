@@ -2,6 +2,9 @@
 // keys go through the program's own message dispatch, as typed keys would.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -166,6 +169,35 @@ TEST_F(LookupTest, CheckedFormReportsAFailureInOneErrorBox) {
     launcherResult = 33;  // greater than 32 is success
     OpenAddressChecked(form.Handle(), "http://tessaloon.com");
     EXPECT_EQ(boxes.size(), 1u);
+}
+
+// The button shows the picture in every state, its greyed twin when disabled:
+// black text lines normally, grey ones in the twin, purple nowhere.
+TEST_F(LookupTest, ButtonPictureHasItsGreyedTwinForTheDisabledState) {
+    BUTTON_IMAGELIST images{};
+    ASSERT_TRUE(SendMessageA(form.BitBtnGo(), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)));
+    ASSERT_EQ(ImageList_GetImageCount(images.himl), 6);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images.himl, &width, &height);
+    const int scale = width / 16;
+    ASSERT_GE(scale, 1);
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP canvas = CreateCompatibleBitmap(screen, width * 6, height);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ previous = SelectObject(dc, canvas);
+    RECT all{0, 0, width * 6, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (int i = 0; i < 6; ++i) ImageList_Draw(images.himl, i, dc, i * width, 0, ILD_TRANSPARENT);
+    // A pixel of the second text line, and one of the transparent border.
+    auto line = [&](int image) { return GetPixel(dc, image * width + 6 * scale, 6 * scale); };
+    auto border = [&](int image) { return GetPixel(dc, image * width, height - 1); };
+    for (int i : {0, 1, 2, 4, 5}) EXPECT_EQ(line(i), RGB(0, 0, 0)) << "image " << i;
+    EXPECT_EQ(line(3), RGB(128, 128, 128));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(border(i), RGB(255, 255, 255)) << "image " << i;
+    SelectObject(dc, previous);
+    DeleteObject(canvas);
+    DeleteDC(dc);
 }
 
 TEST_F(LookupTest, WindowMenuOffersTheSettingsCommand) {
