@@ -9,23 +9,6 @@
 
 namespace {
 
-void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
-using UniqueMemoryDc = UniqueHandle<HDC, DeleteMemoryDc>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
-
-// Keeps an object selected into a device context for its lifetime.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, old_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 // A memory device context compatible with `canvas`, or EPngOutMemory.
 UniqueMemoryDc MemoryDc(HDC canvas) {
     UniqueMemoryDc dc(CreateCompatibleDC(canvas));

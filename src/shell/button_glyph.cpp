@@ -2,27 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-inline void DeleteDc(HDC dc) { DeleteDC(dc); }
-using UniqueDc = UniqueHandle<HDC, DeleteDc>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
-
-// Selects an object into a DC for a scope and puts the previous one back.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-}  // namespace
-
 UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
     UniqueBitmap source(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -37,7 +16,7 @@ UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
     constexpr int kDisabled = 3;
 
     const HDC screen = GetDC(nullptr);
-    UniqueDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
+    UniqueMemoryDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
     UniqueBitmap strip(CreateCompatibleBitmap(screen, glyph * scale * kStates, height * scale));
     ReleaseDC(nullptr, screen);
     COLORREF transparent;

@@ -36,3 +36,23 @@ private:
 
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
+
+// A memory device context (CreateCompatibleDC); one from GetDC is borrowed
+// and released, never deleted.
+inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
+using UniqueMemoryDc = UniqueHandle<HDC, DeleteMemoryDc>;
+
+// Keeps an object selected into a device context for its lifetime and puts
+// the previous one back, so the object can be deleted afterwards.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
