@@ -12,6 +12,7 @@
 #include "shell/application.h"
 #include "shell/button_glyph.h"
 #include "shell/message_boxes.h"
+#include "shell/window_text.h"
 
 TForm1* Form1 = nullptr;
 
@@ -52,11 +53,7 @@ HWND TForm1::SearchEdit() const {
     return GetComboBoxInfo(ComboBoxSearch(), &info) ? info.hwndItem : nullptr;
 }
 
-std::string TForm1::SearchText() const {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(ComboBoxSearch())) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(ComboBoxSearch(), text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::string TForm1::SearchText() const { return WindowText(ComboBoxSearch()); }
 
 void TForm1::ControlsCreated() {
     const HWND combo = ComboBoxSearch();

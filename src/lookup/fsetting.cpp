@@ -30,9 +30,7 @@ TFormSetting::TFormSetting() : Form(kSpec) {}
 // file when there is one. Only a failed deletion changes nothing.
 void TFormSetting::BitBtnClearAutocompleteClick() {
     const std::string path = HistoryFilePath();
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (exists && !DeleteFileA(path.c_str())) {
+    if (IsFile(path) && !DeleteFileA(path.c_str())) {
         ShowPlainBox(kFailedToClearText);
         return;
     }

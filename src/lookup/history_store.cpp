@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lookup/search_history.h"
+#include "shell/window_text.h"
 
 namespace {
 
@@ -44,11 +45,6 @@ std::string SystemText(DWORD error) {
                               : "System error " + std::to_string(error);
     LocalFree(buffer);
     return text;
-}
-
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The folder of the executable, up to and including the last separator. A
@@ -117,12 +113,6 @@ private:
     HWND combo_;
 };
 
-std::string WindowText(HWND window) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // Empties the list only. CB_RESETCONTENT also clears the edit field, so the
 // text is put back.
 void ClearList(HWND combo) {
@@ -140,6 +130,11 @@ std::string HistoryFilePath() {
 }
 
 void SetHistoryFolder(std::string folder) { HistoryFolderOverride() = std::move(folder); }
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 void LoadSearchHistory(HWND combo) {
     const std::string path = HistoryFilePath();

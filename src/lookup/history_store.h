@@ -11,6 +11,8 @@ std::string HistoryFilePath();
 // In-process tests keep their files in a folder of their own; an empty folder
 // restores the executable's.
 void SetHistoryFolder(std::string folder);
+// Whether a file (not a folder) exists at the path.
+bool IsFile(const std::string& path);
 
 // Fills the list from History.txt, if there is one; the search box's text is
 // left alone. Throws EFileOpenFailure when the file cannot be read and

@@ -19,12 +19,6 @@ LRESULT CALLBACK BoxWatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-std::string WindowText(HWND window) {
-    std::string text(GetWindowTextLengthA(window) + 1, '\0');
-    text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-    return text;
-}
-
 std::string ClassName(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/window_text.h"
+
 class BoxWatcher {
 public:
     // Called for each activation of a top-level window of this thread.
@@ -23,7 +25,6 @@ private:
     std::function<void(HWND)> onActivate_;
 };
 
-std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 // Children of a window, in z-order.
 std::vector<HWND> Children(HWND parent);
