@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "lookup/completion.h"
-#include "lookup/form1.h"
-#include "lookup/history_store.h"
-#include "shell/application.h"
+#include "core/completion_rule.h"
+#include "forms/main_window.h"
+#include "forms/search_history.h"
+#include "win/application.h"
 
 namespace {
 
@@ -56,7 +56,6 @@ int main() {
     GetTempPathA(sizeof temp, temp);
     const std::string folder = std::string(temp) + "quorvane-completion-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
-    SetHistoryFolder(folder);
     const HWND plainOwner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 50, nullptr, nullptr, nullptr, nullptr);
     const HWND plain = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 200, 20,
                                        plainOwner, nullptr, nullptr, nullptr);
@@ -69,7 +68,8 @@ int main() {
             std::ofstream file(folder + "\\History.txt", std::ios::binary);
             for (const std::string& e : entries) file << e << "\r\n";
         }
-        TForm1 form;
+        SearchHistory history(folder);
+        TForm1 form(history);
         form.Create();
         const HWND edit = form.SearchEdit();
         const int runs = count > 1000 ? 31 : 301;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "lookup/history_store.h"
-#include "shell/application.h"
+#include "forms/search_history.h"
+#include "win/application.h"
 
 namespace {
 
@@ -71,10 +71,12 @@ Result Measure(HWND combo, const std::string& folder, int lines) {
     PlainWrite(path, bytes);
     Result r{};
     r.plainRead = MedianMs([&] { PlainRead(path); });
-    r.load = MedianMs([&] { LoadSearchHistory(combo); });
+    SearchHistory history(folder);
+    history.Attach(combo);
+    r.load = MedianMs([&] { history.Load(); });
     if (SendMessageA(combo, CB_GETCOUNT, 0, 0) != lines) std::printf("load gave a wrong count\n");
     r.plainWrite = MedianMs([&] { PlainWrite(path, bytes); });
-    r.save = MedianMs([&] { SaveSearchHistory(combo); });
+    r.save = MedianMs([&] { history.Save(); });
     if (PlainRead(path) != bytes) std::printf("save wrote different bytes\n");
     return r;
 }
@@ -91,7 +93,6 @@ int main(int argc, char** argv) {
     GetTempPathA(sizeof temp, temp);
     const std::string folder = std::string(temp) + "quorvane-history-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
-    SetHistoryFolder(folder);
 
     const Result quarter = Measure(combo, folder, lines / 4);
     const Result full = Measure(combo, folder, lines);

@@ -33,7 +33,7 @@ bool ParseSize(const char* text, uint32_t& value) {
     return true;
 }
 
-bool ParseColour(const char* text, uint32_t& rgb) {
+bool ParseColor(const char* text, uint32_t& rgb) {
     if (std::strlen(text) != 6) return false;
     char* end = nullptr;
     rgb = static_cast<uint32_t>(std::strtoul(text, &end, 16));
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     const bool draw = argc == 7 && std::strcmp(argv[1], "--draw") == 0;
     if (!draw && argc != 3) return Usage();
     uint32_t width = 0, height = 0, background = 0;
-    if (draw && (!ParseSize(argv[2], width) || !ParseSize(argv[3], height) || !ParseColour(argv[4], background))) {
+    if (draw && (!ParseSize(argv[2], width) || !ParseSize(argv[3], height) || !ParseColor(argv[4], background))) {
         return Usage();
     }
     if (draw && uint64_t{width} * height * 4 > PngStorage::kMaxBytes) {

@@ -89,13 +89,13 @@ void StretchPicture(const TPngPicture& picture, uint8_t* pixels, uint32_t width,
     if (!Drawable(picture, width, height)) return;
     const PngStorage& image = picture.Image();
     const bool bitMode = picture.TransparencyMode() == PngTransparencyMode::Bit;
-    const PngColour transparent = picture.TransparentColor();
+    const PngColor transparent = picture.TransparentColor();
     for (uint32_t r = 0; r < height; ++r) {
         const uint32_t sy = static_cast<uint32_t>(uint64_t{r} * image.Height() / height);
         uint8_t* out = pixels + size_t{r} * width * 4;
         for (uint32_t c = 0; c < width; ++c, out += 4) {
             const uint32_t sx = static_cast<uint32_t>(uint64_t{c} * image.Width() / width);
-            const PngColour colour = image.ColourAt(sx, sy);
+            const PngColor colour = image.ColorAt(sx, sy);
             if (bitMode && colour == transparent) continue;
             out[0] = colour.blue, out[1] = colour.green, out[2] = colour.red;
         }
@@ -114,13 +114,13 @@ std::vector<uint8_t> PictureToRgba(const TPngPicture& picture) {
     if (picture.Empty()) return {};
     const PngStorage& image = picture.Image();
     const PngTransparencyMode mode = picture.TransparencyMode();
-    const PngColour transparent = picture.TransparentColor();
+    const PngColor transparent = picture.TransparentColor();
     const std::array<uint8_t, 256>& palAlpha = picture.PaletteAlpha();
     std::vector<uint8_t> rgba(size_t{image.Width()} * image.Height() * 4);
     uint8_t* out = rgba.data();
     for (uint32_t y = 0; y < image.Height(); ++y) {
         for (uint32_t x = 0; x < image.Width(); ++x, out += 4) {
-            const PngColour colour = image.ColourAt(x, y);
+            const PngColor colour = image.ColorAt(x, y);
             uint8_t a = 255;
             if (image.HasAlpha()) {
                 a = image.AlphaRow(y)[x];

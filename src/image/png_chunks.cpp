@@ -121,11 +121,11 @@ int TPngChunkIHDR::RawBitsPerPixel() const {
 int TPngChunkIHDR::FilterBytesPerPixel() const { return std::max(1, RawBitsPerPixel() / 8); }
 
 void TPngChunkIHDR::BuildGreyRamp() {
-    const int n = image.ColourCount();
+    const int n = image.ColorCount();
     const auto& gamma = Owner().Gamma();
     for (int k = 0; k < n; ++k) {
         const uint8_t level = gamma[k * 255 / (n - 1)];
-        image.SetColourTableEntry(k, {level, level, level});
+        image.SetColorTableEntry(k, {level, level, level});
     }
 }
 
@@ -149,7 +149,7 @@ bool TPngChunkIHDR::LoadFromStream(ByteStream& stream, const PngChunkType& type,
     if (bits == 0) throw EPngInvalidIHDR();  // no row converter for this pair
     image.Build(width, height, bits, colourType == 4 || colourType == 6);
     if (colourType == 3) {
-        for (int i = 0; i < image.ColourCount(); ++i) image.SetColourTableEntry(i, kHalftonePalette[i]);
+        for (int i = 0; i < image.ColorCount(); ++i) image.SetColorTableEntry(i, kHalftonePalette[i]);
     } else if (bits <= 8) {
         BuildGreyRamp();
     }
@@ -169,10 +169,10 @@ bool TPngChunkPLTE::LoadFromStream(ByteStream& stream, const PngChunkType& type,
     count = static_cast<int>(data_.size() / 3);
     PngStorage& image = Owner().Header().image;
     const auto& gamma = Owner().Gamma();
-    const int n = std::min(count, image.ColourCount());
+    const int n = std::min(count, image.ColorCount());
     for (int i = 0; i < n; ++i) {
         const uint8_t* e = data_.data() + 3 * i;
-        image.SetColourTableEntry(i, {gamma[e[0]], gamma[e[1]], gamma[e[2]]});
+        image.SetColorTableEntry(i, {gamma[e[0]], gamma[e[1]], gamma[e[2]]});
     }
     return true;
 }

@@ -2,7 +2,7 @@
 // the fixed message of its kind. Loading stops at the first one.
 #pragma once
 
-#include "shell/failure.h"
+#include "core/failure.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // chunk. A window test compares it with the running platform.
 #include "image/png_picture.h"
 
-const std::array<PngColour, 256> kHalftonePalette = {{
+const std::array<PngColor, 256> kHalftonePalette = {{
     {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128}, {128, 0, 128},
     {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}, {64, 32, 0}, {96, 32, 0},
     {128, 32, 0}, {160, 32, 0}, {192, 32, 0}, {224, 32, 0}, {0, 64, 0}, {32, 64, 0},

@@ -107,7 +107,7 @@ PngTransparencyMode TPngPicture::TransparencyMode() const {
 
 // The tRNS sample is taken the way the image's own samples are stored (high
 // byte at 16 bits, 5 x sample at 2 bits), so it matches the pixels it names.
-PngColour TPngPicture::TransparentColor() const {
+PngColor TPngPicture::TransparentColor() const {
     const TPngChunktRNS* trns = Empty() ? nullptr : FindChunk<TPngChunktRNS>();
     if (!trns) return {};
     const TPngChunkIHDR& header = Header();
@@ -120,15 +120,15 @@ PngColour TPngPicture::TransparentColor() const {
         case 0: {
             int index = stored(0);
             if (header.bitDepth == 2) index *= 5;
-            return index < header.image.ColourCount() ? header.image.ColourTableEntry(index) : PngColour{};
+            return index < header.image.ColorCount() ? header.image.ColorTableEntry(index) : PngColor{};
         }
         case 2: return {gamma_[stored(0)], gamma_[stored(1)], gamma_[stored(2)]};
         case 3:
             for (size_t i = 0; i < d.size(); ++i) {
                 if (d[i] == 0) {
                     const int index = static_cast<int>(i);
-                    return index < header.image.ColourCount() ? header.image.ColourTableEntry(index)
-                                                              : PngColour{};
+                    return index < header.image.ColorCount() ? header.image.ColorTableEntry(index)
+                                                              : PngColor{};
                 }
             }
             return {};
@@ -136,10 +136,10 @@ PngColour TPngPicture::TransparentColor() const {
     return {};
 }
 
-PngColour TPngPicture::PaletteEntry(int index) const {
+PngColor TPngPicture::PaletteEntry(int index) const {
     const PngStorage& image = Image();
-    if (index < 0 || index >= image.ColourCount()) throw EPngError();
-    return image.ColourTableEntry(index);
+    if (index < 0 || index >= image.ColorCount()) throw EPngError();
+    return image.ColorTableEntry(index);
 }
 
 const std::array<uint8_t, 256>& TPngPicture::PaletteAlpha() const {

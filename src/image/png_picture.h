@@ -36,9 +36,9 @@ public:
     PngTransparencyMode TransparencyMode() const;
     bool Transparent() const { return TransparencyMode() != PngTransparencyMode::None; }
     // The colour that bit mode shows as transparent.
-    PngColour TransparentColor() const;
+    PngColor TransparentColor() const;
     // Colour-table entry of indexed storage; EPngError at or beyond the count.
-    PngColour PaletteEntry(int index) const;
+    PngColor PaletteEntry(int index) const;
     // Alpha of each palette index (255 without a tRNS chunk).
     const std::array<uint8_t, 256>& PaletteAlpha() const;
 
@@ -76,7 +76,7 @@ private:
 
 // The platform's halftone palette: the initial colour table of a palette
 // image until its PLTE chunk replaces it.
-extern const std::array<PngColour, 256> kHalftonePalette;
+extern const std::array<PngColor, 256> kHalftonePalette;
 
 // Decodes the image data starting in the first IDAT chunk, whose `length`
 // data bytes follow in the stream.

@@ -46,10 +46,10 @@ uint32_t PngStorage::StoredValue(uint32_t x, uint32_t y) const {
     return PackedField(row, x, bitsPerPixel_);
 }
 
-PngColour PngStorage::ColourAt(uint32_t x, uint32_t y) const {
+PngColor PngStorage::ColorAt(uint32_t x, uint32_t y) const {
     const uint32_t v = StoredValue(x, y);
     if (bitsPerPixel_ == 24) {
         return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
     }
-    return ColourTableEntry(static_cast<int>(v));
+    return ColorTableEntry(static_cast<int>(v));
 }

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <memory>
 
-struct PngColour {
+struct PngColor {
     uint8_t red = 0, green = 0, blue = 0;
-    bool operator==(const PngColour&) const = default;
+    bool operator==(const PngColor&) const = default;
 };
 
 // Zero-filled memory from calloc: large blocks come as untouched zero pages,
@@ -58,12 +58,12 @@ public:
     // functions take them.
     const uint8_t* BitmapInfo() const { return info_; }
     // 2^bits for indexed storage, 0 for 24 bits.
-    int ColourCount() const { return bitsPerPixel_ <= 8 ? 1 << bitsPerPixel_ : 0; }
-    PngColour ColourTableEntry(int index) const {
+    int ColorCount() const { return bitsPerPixel_ <= 8 ? 1 << bitsPerPixel_ : 0; }
+    PngColor ColorTableEntry(int index) const {
         const uint8_t* e = info_ + kInfoHeaderSize + 4 * index;
         return {e[2], e[1], e[0]};
     }
-    void SetColourTableEntry(int index, PngColour colour) {
+    void SetColorTableEntry(int index, PngColor colour) {
         uint8_t* e = info_ + kInfoHeaderSize + 4 * index;
         e[0] = colour.blue, e[1] = colour.green, e[2] = colour.red, e[3] = 0;
     }
@@ -72,7 +72,7 @@ public:
     // blue | green << 8 | red << 16.
     uint32_t StoredValue(uint32_t x, uint32_t y) const;
     // The colour pixel (x, y) shows: through the colour table when indexed.
-    PngColour ColourAt(uint32_t x, uint32_t y) const;
+    PngColor ColorAt(uint32_t x, uint32_t y) const;
 
     static constexpr size_t kInfoHeaderSize = 40;
 

@@ -55,7 +55,7 @@ TEST(BlendKernel, GreyAlphaUsesTheStoredByteNotTheRamp) {
     TPngPicture picture;
     // With gamma 0.5 the ramp differs from the stored grey; the blend takes the stored grey.
     Load(picture, File(IhdrData(1, 1, 8, 4), {0, 100, 255}, Chunk("gAMA", {0, 0, 0xC3, 0x50})));
-    ASSERT_NE(picture.Image().ColourAt(0, 0).red, 100);
+    ASSERT_NE(picture.Image().ColorAt(0, 0).red, 100);
     auto pixels = Solid(1, 1, 0, 0, 0);
     BlendPicture(picture, pixels.data(), 1, 1);
     EXPECT_EQ(pixels[0], BlendChannel(100, 0, 255));

@@ -177,7 +177,7 @@ TEST(PngFailures, MessagesAndClassNames) {
     TPngPicture picture;
     EXPECT_THROW(picture.Header(), EPngHeaderNotPresent);
     Load(picture, File(IhdrData(2, 1, 1, 0), {0, 0x80}));
-    EXPECT_EQ(picture.PaletteEntry(1), (PngColour{255, 255, 255}));
+    EXPECT_EQ(picture.PaletteEntry(1), (PngColor{255, 255, 255}));
     EXPECT_THROW(picture.PaletteEntry(2), EPngError);
 }
 
@@ -264,7 +264,7 @@ TEST(PngStorageRules, GreyRampsAndTwoBitGrey) {
     Load(picture, File(IhdrData(4, 1, 2, 0), {0, 0x1B}));
     for (uint32_t x = 0; x < 4; ++x) {
         EXPECT_EQ(picture.Image().StoredValue(x, 0), 5 * x);
-        EXPECT_EQ(picture.Image().ColourAt(x, 0).red, 85 * x);
+        EXPECT_EQ(picture.Image().ColorAt(x, 0).red, 85 * x);
     }
     EXPECT_EQ(picture.Image().BitsPerPixel(), 4);
     // 16-bit grey keeps the high byte.
@@ -313,11 +313,11 @@ TEST(PngStorageRules, GammaAppliesOnlyToWhatIsDecodedAfterIt) {
     // A gAMA chunk of the wrong length reads as 1: everything but 255 goes black.
     TPngPicture odd;
     Load(odd, File(IhdrData(1, 1, 8, 2), {0, 200, 255, 0}, Chunk("gAMA", {0, 1, 0})));
-    EXPECT_EQ(odd.Image().ColourAt(0, 0), (PngColour{0, 255, 0}));
+    EXPECT_EQ(odd.Image().ColorAt(0, 0), (PngColor{0, 255, 0}));
     // gAMA 0 keeps the identity.
     Load(odd, File(IhdrData(1, 1, 8, 2), {0, 200, 255, 0}, Chunk("gAMA", {0, 0, 0, 0})));
     EXPECT_TRUE(odd.GammaIsIdentity());
-    EXPECT_EQ(odd.Image().ColourAt(0, 0), (PngColour{200, 255, 0}));
+    EXPECT_EQ(odd.Image().ColorAt(0, 0), (PngColor{200, 255, 0}));
 }
 
 TEST(PngStorageRules, TransparencyModesAndColours) {
@@ -329,22 +329,22 @@ TEST(PngStorageRules, TransparencyModesAndColours) {
     // 16-bit grey: the transparent colour is the ramp entry of the sample's stored high byte.
     Load(picture, File(IhdrData(1, 1, 16, 0), {0, 0x40, 0x01}, Chunk("tRNS", {0x40, 0x01})));
     EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
-    EXPECT_EQ(picture.TransparentColor(), (PngColour{0x40, 0x40, 0x40}));
+    EXPECT_EQ(picture.TransparentColor(), (PngColor{0x40, 0x40, 0x40}));
     EXPECT_EQ(PictureToRgba(picture)[3], 0);
 
     Load(picture, File(IhdrData(1, 1, 8, 2), {0, 1, 2, 3}, Chunk("tRNS", {0, 1, 0, 2, 0, 3})));
     EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
-    EXPECT_EQ(picture.TransparentColor(), (PngColour{1, 2, 3}));
+    EXPECT_EQ(picture.TransparentColor(), (PngColor{1, 2, 3}));
 
     const Bytes plte = Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30});
     // One entry not opaque: bit mode, transparent colour the first entry of alpha 0.
     Load(picture, File(IhdrData(1, 1, 8, 3), {0, 0}, Concat({plte, Chunk("tRNS", {255, 0})})));
     EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
-    EXPECT_EQ(picture.TransparentColor(), (PngColour{20, 20, 20}));
+    EXPECT_EQ(picture.TransparentColor(), (PngColor{20, 20, 20}));
     // One entry of alpha 1 to 254: bit mode, and black for want of an alpha-0 entry.
     Load(picture, File(IhdrData(1, 1, 8, 3), {0, 0}, Concat({plte, Chunk("tRNS", {128})})));
     EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Bit);
-    EXPECT_EQ(picture.TransparentColor(), (PngColour{0, 0, 0}));
+    EXPECT_EQ(picture.TransparentColor(), (PngColor{0, 0, 0}));
     // More: partial, with the tRNS alpha of each index.
     Load(picture, File(IhdrData(1, 1, 8, 3), {0, 1}, Concat({plte, Chunk("tRNS", {0, 77})})));
     EXPECT_EQ(picture.TransparencyMode(), PngTransparencyMode::Partial);
@@ -359,11 +359,11 @@ TEST(PngStorageRules, TransparencyModesAndColours) {
 TEST(PngStorageRules, PaletteEntriesBeyondPlteKeepTheHalftonePalette) {
     TPngPicture picture;
     Load(picture, File(IhdrData(2, 1, 8, 3), {0, 0, 200}, Chunk("PLTE", {1, 2, 3})));
-    EXPECT_EQ(picture.Image().ColourAt(0, 0), (PngColour{1, 2, 3}));
-    EXPECT_EQ(picture.Image().ColourAt(1, 0), kHalftonePalette[200]);
+    EXPECT_EQ(picture.Image().ColorAt(0, 0), (PngColor{1, 2, 3}));
+    EXPECT_EQ(picture.Image().ColorAt(1, 0), kHalftonePalette[200]);
     // PLTE is ignored by 24-bit storage.
     Load(picture, File(IhdrData(1, 1, 8, 2), {0, 4, 5, 6}, Chunk("PLTE", {1, 2, 3})));
-    EXPECT_EQ(picture.Image().ColourAt(0, 0), (PngColour{4, 5, 6}));
+    EXPECT_EQ(picture.Image().ColorAt(0, 0), (PngColor{4, 5, 6}));
 }
 
 TEST(PngStorageRules, RepeatedHeadersAndTextBombsStayBounded) {

@@ -1,7 +1,7 @@
 // Draw through the platform's graphics functions, into a 32-bit canvas,
 // checked against the portable drawing of the same picture.
 #include "image/png_blend.h"
-#include "image/png_draw.h"
+#include "win/picture_draw.h"
 #include "png_test_files.h"
 
 #include <gtest/gtest.h>
@@ -116,7 +116,7 @@ TEST(PngDraw, HalftonePaletteIsThePlatforms) {
     ASSERT_EQ(GetPaletteEntries(palette, 0, 256, entries), 256u);
     DeleteObject(palette);
     for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(kHalftonePalette[i], (PngColour{entries[i].peRed, entries[i].peGreen, entries[i].peBlue})) << i;
+        EXPECT_EQ(kHalftonePalette[i], (PngColor{entries[i].peRed, entries[i].peGreen, entries[i].peBlue})) << i;
     }
 }
 

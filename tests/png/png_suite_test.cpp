@@ -22,9 +22,9 @@ struct Raw {
     uint32_t width = 0, height = 0;
     int depth = 0, colourType = 0;
     std::vector<std::vector<uint16_t>> samples;  // per row: channels x width samples
-    std::vector<PngColour> palette;
+    std::vector<PngColor> palette;
     std::vector<uint8_t> trnsAlpha;               // palette images
-    std::optional<std::array<uint16_t, 3>> trnsColour;  // grey: [0]; RGB: all three
+    std::optional<std::array<uint16_t, 3>> trnsColor;  // grey: [0]; RGB: all three
     std::optional<uint32_t> gamma;
 };
 
@@ -59,11 +59,11 @@ Raw ReadWithLibpng(const std::string& path) {
     }
     png_bytep trans = nullptr;
     int transCount = 0;
-    png_color_16p transColour = nullptr;
-    if (png_get_tRNS(png, info, &trans, &transCount, &transColour)) {
+    png_color_16p transColor = nullptr;
+    if (png_get_tRNS(png, info, &trans, &transCount, &transColor)) {
         if (raw.colourType == 3) raw.trnsAlpha.assign(trans, trans + transCount);
-        else raw.trnsColour = std::array<uint16_t, 3>{transColour->red, transColour->green, transColour->blue};
-        if (raw.colourType == 0) (*raw.trnsColour)[0] = transColour->gray;
+        else raw.trnsColor = std::array<uint16_t, 3>{transColor->red, transColor->green, transColor->blue};
+        if (raw.colourType == 0) (*raw.trnsColor)[0] = transColor->gray;
     }
     png_fixed_point gamma = 0;
     if (png_get_gAMA_fixed(png, info, &gamma)) raw.gamma = static_cast<uint32_t>(gamma);
@@ -111,29 +111,29 @@ std::vector<uint8_t> Expected(const Raw& raw) {
             default: return g[stored(sample)];
         }
     };
-    auto paletteColour = [&](uint16_t index) -> PngColour {
+    auto paletteColor = [&](uint16_t index) -> PngColor {
         if (index < raw.palette.size()) {
-            const PngColour& c = raw.palette[index];
+            const PngColor& c = raw.palette[index];
             return {g[c.red], g[c.green], g[c.blue]};
         }
         return kHalftonePalette[index];
     };
 
     enum { None, Bit, Partial } mode = None;
-    PngColour transparent{};
+    PngColor transparent{};
     if (raw.colourType == 4 || raw.colourType == 6) mode = Partial;
-    if (raw.trnsColour) {
+    if (raw.trnsColor) {
         mode = Bit;
-        const auto& t = *raw.trnsColour;
-        transparent = raw.colourType == 0 ? PngColour{grey(t[0]), grey(t[0]), grey(t[0])}
-                                          : PngColour{g[stored(t[0])], g[stored(t[1])], g[stored(t[2])]};
+        const auto& t = *raw.trnsColor;
+        transparent = raw.colourType == 0 ? PngColor{grey(t[0]), grey(t[0]), grey(t[0])}
+                                          : PngColor{g[stored(t[0])], g[stored(t[1])], g[stored(t[2])]};
     }
     if (raw.colourType == 3 && !raw.trnsAlpha.empty()) {
         const auto notOpaque = std::count_if(raw.trnsAlpha.begin(), raw.trnsAlpha.end(), [](uint8_t a) { return a != 255; });
         mode = notOpaque == 1 ? Bit : Partial;
         for (size_t i = 0; i < raw.trnsAlpha.size(); ++i) {
             if (raw.trnsAlpha[i] == 0) {
-                transparent = paletteColour(static_cast<uint16_t>(i));
+                transparent = paletteColor(static_cast<uint16_t>(i));
                 break;
             }
         }
@@ -142,13 +142,13 @@ std::vector<uint8_t> Expected(const Raw& raw) {
     std::vector<uint8_t> out;
     for (const auto& row : raw.samples) {
         for (uint32_t x = 0; x < raw.width; ++x) {
-            PngColour c;
+            PngColor c;
             uint8_t a = 255;
             switch (raw.colourType) {
                 case 0: c = {grey(row[x]), grey(row[x]), grey(row[x])}; break;
                 case 2: c = {g[stored(row[3 * x])], g[stored(row[3 * x + 1])], g[stored(row[3 * x + 2])]}; break;
                 case 3:
-                    c = paletteColour(row[x]);
+                    c = paletteColor(row[x]);
                     if (mode == Partial) a = row[x] < raw.trnsAlpha.size() ? raw.trnsAlpha[row[x]] : 255;
                     break;
                 case 4:

@@ -1,4 +1,4 @@
-#include "shell/failure_text.h"
+#include "core/failure_text.h"
 
 #include <gtest/gtest.h>
 
@@ -21,3 +21,10 @@ TEST(FailureBoxText, NoFullStopAfterPunctuationThatSortsBeforeIt) {
 }
 
 TEST(FailureBoxText, EmptyMessageStaysEmpty) { EXPECT_EQ(FailureBoxText(""), ""); }
+
+TEST(TrimSystemText, DropsTrailingFullStopsBlanksAndLineBreaks) {
+    EXPECT_EQ(TrimSystemText("The process cannot access the file.\r\n"),
+              "The process cannot access the file");
+    EXPECT_EQ(TrimSystemText("Access is denied. . \r\n"), "Access is denied");
+    EXPECT_EQ(TrimSystemText(""), "");
+}

@@ -1,11 +1,10 @@
-#include "lookup/lookup_address.h"
+#include "core/lookup_address.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "lookup/query_text.h"
 
 TEST(LookupAddress, ServiceAddresses) {
     EXPECT_EQ(MakeLookupAddress("example.com"), "http://tessaloon.com/whois/example.com");
@@ -54,19 +53,4 @@ TEST(UnableToAccessText, QuotesTheAddressAndBracketsTheCode) {
     EXPECT_EQ(UnableToAccessText("http://tessaloon.com", 2),
               "Unable To access URL \"http://tessaloon.com\", error code [2].");
     EXPECT_EQ(UnableToAccessText("", 0), "Unable To access URL \"\", error code [0].");
-}
-
-TEST(IsQueryText, RefusesEmptyBlankAndThePlaceholder) {
-    EXPECT_FALSE(IsQueryText(""));
-    EXPECT_FALSE(IsQueryText(" \t\r\n"));
-    EXPECT_FALSE(IsQueryText("Enter domain, IP address or ASN"));
-    EXPECT_FALSE(IsQueryText("  Enter domain, IP address or ASN\t"));
-}
-
-TEST(IsQueryText, PlaceholderTestIsExactAndCaseSensitive) {
-    EXPECT_TRUE(IsQueryText("enter domain, ip address or asn"));
-    EXPECT_TRUE(IsQueryText("Enter domain, IP address or ASN."));
-    EXPECT_TRUE(IsQueryText("Enter domain,  IP address or ASN"));
-    EXPECT_TRUE(IsQueryText(" example.com "));
-    EXPECT_TRUE(IsQueryText("\xA0"));
 }

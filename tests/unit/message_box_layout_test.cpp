@@ -1,4 +1,4 @@
-#include "shell/message_box_layout.h"
+#include "core/message_box_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "lookup/query_text.h"
+#include "core/query_text.h"
 
 #include <gtest/gtest.h>
 
@@ -27,4 +27,19 @@ TEST(Trim, ResultViewsTheInput) {
     const std::string_view trimmed = Trim(text);
     EXPECT_EQ(trimmed.data(), text.data() + 2);
     EXPECT_EQ(trimmed.size(), 7u);
+}
+
+TEST(IsQueryText, RefusesEmptyBlankAndThePlaceholder) {
+    EXPECT_FALSE(IsQueryText(""));
+    EXPECT_FALSE(IsQueryText(" \t\r\n"));
+    EXPECT_FALSE(IsQueryText("Enter domain, IP address or ASN"));
+    EXPECT_FALSE(IsQueryText("  Enter domain, IP address or ASN\t"));
+}
+
+TEST(IsQueryText, PlaceholderTestIsExactAndCaseSensitive) {
+    EXPECT_TRUE(IsQueryText("enter domain, ip address or asn"));
+    EXPECT_TRUE(IsQueryText("Enter domain, IP address or ASN."));
+    EXPECT_TRUE(IsQueryText("Enter domain,  IP address or ASN"));
+    EXPECT_TRUE(IsQueryText(" example.com "));
+    EXPECT_TRUE(IsQueryText("\xA0"));
 }

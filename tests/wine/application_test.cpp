@@ -1,5 +1,5 @@
 // Minimize and restore of the program through the application window.
-#include "shell/application.h"
+#include "win/application.h"
 
 #include <gtest/gtest.h>
 

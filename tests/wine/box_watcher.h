@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/window_text.h"
+#include "win/window_text.h"
 
 class BoxWatcher {
 public:

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "box_watcher.h"
-#include "lookup/form1.h"
-#include "lookup/open_address.h"
-#include "shell/application.h"
+#include "forms/main_window.h"
+#include "forms/open_address.h"
+#include "win/application.h"
+#include "win/files.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ protected:
         return files;
     }
 
-    TForm1 form;
+    SearchHistory history{ExecutableFolder()};
+    TForm1 form{history};
     std::vector<Launch> launches;
     INT_PTR launcherResult = 42;
 

@@ -1,5 +1,5 @@
 // The program's own message boxes and the failure box, as real modal windows.
-#include "shell/message_boxes.h"
+#include "win/message_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "box_watcher.h"
 #include "test_form.h"
-#include "shell/application.h"
-#include "shell/form.h"
+#include "win/application.h"
+#include "win/form.h"
 
 namespace {
 

@@ -4,17 +4,19 @@
 
 #include <stdexcept>
 
-#include "shell/form.h"
+#include "win/form.h"
 
-inline constexpr ControlSpec kTestControls[] = {
-    {"BUTTON", "Button1", 201, "Button", 8, 8, 75, 25, BS_PUSHBUTTON},
+inline constexpr ControlLayout kTestControls[] = {
+    {.windowClass = "BUTTON", .name = "Button1", .id = 201, .caption = "Button", .left = 8, .top = 8, .width = 75,
+     .height = 25, .style = BS_PUSHBUTTON},
 };
-inline constexpr FormSpec kTestSpec{"TTestForm", "Test form", WS_CAPTION | WS_SYSMENU, 0, 10, 10,
-                             200, 60, "MS Sans Serif", 8, kTestControls};
+inline constexpr FormLayout kTestLayout{.windowClass = "TTestForm", .caption = "Test form",
+                                        .style = WS_CAPTION | WS_SYSMENU, .left = 10, .top = 10,
+                                        .clientWidth = 200, .clientHeight = 60, .controls = kTestControls};
 
 class TestForm : public Form {
 public:
-    TestForm() : Form(kTestSpec) {}
+    TestForm() : Form(kTestLayout) {}
     bool failInCreate = false;
     bool createFinished = false;
 

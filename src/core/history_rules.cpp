@@ -1,0 +1,42 @@
+#include "core/history_rules.h"
+
+#include "core/query_text.h"
+
+bool CommitSearchText(HistoryList& list, std::string_view text) {
+    if (!IsQueryText(text)) return false;
+    if (list.ContainsIgnoringCase(text)) return false;
+    while (list.Count() >= kHistoryCap) list.RemoveLast();
+    list.InsertAtTop(text);
+    return true;
+}
+
+std::string SerializeHistory(const std::vector<std::string>& entries) {
+    std::size_t size = 0;
+    for (const std::string& entry : entries) size += entry.size() + 2;
+    std::string bytes;
+    bytes.reserve(size);
+    for (const std::string& entry : entries) bytes.append(entry).append("\r\n");
+    return bytes;
+}
+
+std::vector<std::string> ParseHistory(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            entries.emplace_back(bytes.substr(start));
+            break;
+        }
+        entries.emplace_back(bytes.substr(start, end - start));
+        start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    return entries;
+}
+
+EFileOpenFailure::EFileOpenFailure(std::string_view path, std::string_view systemText)
+    : Failure(std::string(texts::kCannotOpenFile) + '"' + std::string(path) + "\". " + std::string(systemText)) {}
+
+EFileCreateFailure::EFileCreateFailure(std::string_view path, std::string_view systemText)
+    : Failure(std::string(texts::kCannotCreateFile) + '"' + std::string(path) + "\". " + std::string(systemText)) {}

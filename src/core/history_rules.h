@@ -1,0 +1,60 @@
+// The search history's rules: the commit of a typed text, and the History.txt
+// format. The list itself is the search box's own; the rules see it through
+// the few operations they need.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/failure.h"
+
+inline constexpr std::size_t kHistoryCap = 200;
+
+// The list as the commit sees it. The lookup compares whole entries without
+// regard to letter case, the way the platform's list does.
+class HistoryList {
+public:
+    virtual ~HistoryList() = default;
+    virtual std::size_t Count() const = 0;
+    virtual bool ContainsIgnoringCase(std::string_view text) const = 0;
+    virtual void RemoveLast() = 0;
+    // Throws EListInsertFailure when the list cannot take the entry.
+    virtual void InsertAtTop(std::string_view text) = 0;
+};
+
+// Adds the text, untrimmed, at the top, unless it is blank, the placeholder,
+// or already an entry in another letter case. At the cap the bottom entries go
+// first, so the list never holds more than the cap after a commit (a list read
+// from a hand-edited file may start above it). Returns whether it was added.
+bool CommitSearchText(HistoryList& list, std::string_view text);
+
+// History.txt: every entry followed by CR LF; no header, no byte-order mark.
+std::string SerializeHistory(const std::vector<std::string>& entries);
+// CR LF, a lone CR and a lone LF all end a line; a last line without an end is
+// an entry; a final line end adds no empty entry; a zero byte ends the reading.
+std::vector<std::string> ParseHistory(std::string_view bytes);
+
+// The failure kinds of the history.
+class EListInsertFailure : public Failure {
+public:
+    EListInsertFailure() : Failure(texts::kUnableToInsertLine) {}
+};
+
+class EStreamWriteFailure : public Failure {
+public:
+    EStreamWriteFailure() : Failure(texts::kStreamWriteError) {}
+};
+
+// "Cannot open file "<path>". <system text>"
+class EFileOpenFailure : public Failure {
+public:
+    EFileOpenFailure(std::string_view path, std::string_view systemText);
+};
+
+// "Cannot create file "<path>". <system text>"
+class EFileCreateFailure : public Failure {
+public:
+    EFileCreateFailure(std::string_view path, std::string_view systemText);
+};

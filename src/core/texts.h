@@ -1,0 +1,39 @@
+// Every text the program shows the user, outside the picture's failure
+// messages (which keep their own table beside their kinds). The wording,
+// spelling and letter case are the program's own; tests compare against these.
+#pragma once
+
+#include <string_view>
+
+namespace texts {
+
+// Windows and their controls.
+inline constexpr char kMainCaption[] = "WHOIS Lookup";
+inline constexpr char kLookupButton[] = "Lookup";
+// The search box's initial text. Never looked up, never stored.
+inline constexpr std::string_view kPlaceholder = "Enter domain, IP address or ASN";
+inline constexpr char kSettingsCommand[] = "Settings...";
+inline constexpr char kSettingsCaption[] = "FormSetting";
+inline constexpr char kClearAutoCompleteButton[] = "Clear Auto Complete";
+
+// Message boxes.
+inline constexpr char kWarningCaption[] = "Warning";
+inline constexpr char kErrorCaption[] = "Error";
+inline constexpr char kOkButton[] = "OK";
+inline constexpr char kAlreadyRunning[] = "Program is already Running! Please check in Systray";
+inline constexpr char kAutoCompleteCleared[] = "Auto complete cleared";
+inline constexpr char kAutoCompleteNotCleared[] = "Auto complete fail to clear";
+
+// Failure messages; the failure box adds the closing full stop.
+inline constexpr char kCannotOpenClipboard[] = "Cannot open clipboard";
+inline constexpr char kUnableToInsertLine[] = "Unable to insert a line";
+inline constexpr char kStreamWriteError[] = "Stream write error";
+inline constexpr char kUnexpectedFailure[] = "Unexpected failure";
+// Followed by the quoted path, ". " and the system's text.
+inline constexpr std::string_view kCannotOpenFile = "Cannot open file ";
+inline constexpr std::string_view kCannotCreateFile = "Cannot create file ";
+// "Unable To access URL "<address>", error code [<code>]."
+inline constexpr std::string_view kUnableToAccessUrl = "Unable To access URL ";
+inline constexpr std::string_view kErrorCode = ", error code [";
+
+}  // namespace texts

@@ -1,0 +1,26 @@
+// History.txt beside the executable: read whole, replaced whole.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class HistoryFile {
+public:
+    // The file "History.txt" in the folder (with or without a final separator).
+    explicit HistoryFile(std::string folder);
+
+    const std::string& Path() const { return path_; }
+    bool Exists() const;
+    // The file's bytes; empty when there is no file. Throws EFileOpenFailure
+    // when it exists and cannot be read.
+    std::string Read() const;
+    // Writes the bytes to a new file first, which then replaces History.txt in
+    // one step, so a failed write leaves the old file as it was. Throws
+    // EFileCreateFailure or EStreamWriteFailure.
+    void Replace(const std::string& bytes) const;
+    // Deletes the file, if there is one; false when it stays.
+    bool Delete() const;
+
+private:
+    std::string path_;
+};

@@ -1,0 +1,184 @@
+#include "forms/main_window.h"
+
+#include <array>
+#include <optional>
+
+#include "core/lookup_address.h"
+#include "core/query_text.h"
+#include "core/texts.h"
+#include "forms/open_address.h"
+#include "forms/search_box_completion.h"
+#include "forms/settings_window.h"
+#include "win/application.h"
+#include "win/message_boxes.h"
+#include "win/window_text.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr std::array<ControlLayout, 2> kControls{{
+    {.windowClass = "COMBOBOX", .name = "ComboBoxSearch", .id = TForm1::kComboBoxSearch,
+     .left = 8, .top = 8, .width = 201, .height = 21, .style = CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL},
+    {.windowClass = "BUTTON", .name = "BitBtnGo", .id = TForm1::kBitBtnGo, .caption = texts::kLookupButton,
+     .left = 216, .top = 5, .width = 73, .height = 25, .style = BS_PUSHBUTTON, .picture = "LOOKUPGLYPH"},
+}};
+
+constexpr FormLayout kLayout{
+    .windowClass = "TForm1",
+    .caption = texts::kMainCaption,
+    .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS,
+    .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+    .left = 573,
+    .top = 143,
+    .clientWidth = 296,
+    .clientHeight = 35,
+    .controls = kControls,
+};
+
+constexpr int kVisibleListEntries = 8;
+constexpr char kFormProperty[] = "Quorvane.TForm1";
+
+}  // namespace
+
+TForm1::TForm1(SearchHistory& history) : Form(kLayout), history_(history) {}
+
+HWND TForm1::SearchEdit() const {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    return GetComboBoxInfo(ComboBoxSearch(), &info) ? info.hwndItem : nullptr;
+}
+
+std::string TForm1::SearchText() const { return WindowText(ComboBoxSearch()); }
+
+void TForm1::ControlsCreated() {
+    const HWND combo = ComboBoxSearch();
+    SendMessageA(combo, CB_SETMINVISIBLE, kVisibleListEntries, 0);
+    SendMessageA(combo, CB_LIMITTEXT, 0, 0);  // no limit
+    SetWindowTextA(combo, std::string(texts::kPlaceholder).c_str());
+    history_.Attach(combo);
+    // The edit field is subclassed with a Unicode procedure: a typed
+    // character then arrives whole, and a double-byte one is split into its
+    // lead and trail bytes here, whatever the platform's conversions do.
+    const HWND edit = SearchEdit();
+    SetPropA(edit, kFormProperty, this);
+    searchEditProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
+    const HMENU menu = GetSystemMenu(Handle(), FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kSettingsCommand, texts::kSettingsCommand);
+}
+
+void TForm1::FormCreate() {
+    if (!guard_.Acquire()) {
+        // A copy already runs: say so and end before anything else happens.
+        ShowWarningBox(texts::kAlreadyRunning);
+        Application.Terminate();
+        return;
+    }
+    // A history that cannot be read is reported; the window still starts
+    // with an empty list and the rest of its set-up.
+    RunReportingFailures([this] { history_.Load(); });
+    // Queries committed since the last close are kept when the program ends.
+    Application.WhenEnding(this, [this](bool sessionEnding) { SaveAtEnd(sessionEnding); });
+}
+
+void TForm1::SaveAtEnd(bool sessionEnding) {
+    if (!sessionEnding) {
+        RunReportingFailures([this] { history_.Save(); });
+        return;
+    }
+    try {
+        history_.Save();
+    } catch (...) {
+        // The session is going away: nobody is left to read a message.
+    }
+}
+
+void TForm1::FormDestroy() { guard_.Release(); }
+
+// A close request writes the history; a failure to write stops the close.
+// The window stays until the program can hide in the notification area.
+bool TForm1::FormClose() {
+    history_.Save();
+    return false;
+}
+
+// Looks up the search box's text as typed, unless it is blank or the placeholder.
+void TForm1::BitBtnGoClick() {
+    const std::string text = SearchText();
+    if (!IsQueryText(text)) return;
+    OpenAddress(Handle(), MakeLookupAddress(text));
+}
+
+// Enter commits the text and clicks the Lookup button; the key then goes on
+// to the search box as usual. A failed commit stops the lookup.
+void TForm1::ComboBoxSearchKeyPress(char key) {
+    if (key != '\r') return;
+    history_.Commit();
+    BitBtnGoClick();
+}
+
+void TForm1::ComboBoxSearchExit() { history_.Commit(); }
+
+void TForm1::ClearHistory1Click() {
+    if (FormSetting) FormSetting->Show();
+}
+
+void TForm1::Command(int id, int notification) {
+    if (id == kBitBtnGo && notification == BN_CLICKED) BitBtnGoClick();
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {
+        ClearHistory1Click();
+        return 0;
+    }
+    return Form::HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm1::SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<TForm1*>(GetPropA(edit, kFormProperty));
+    if (!self) return DefWindowProcW(edit, message, wParam, lParam);
+    LRESULT result = 0;
+    RunReportingFailures([&] { result = self->SearchEditMessage(edit, message, wParam, lParam); });
+    return result;
+}
+
+
+LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            LRESULT code = CallWindowProcW(searchEditProc_, edit, message, wParam, lParam);
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_RETURN)
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_CHAR: {
+            // The character in the ANSI code page: one byte, or a lead and a
+            // trail byte. One that has no ANSI form is left to the edit field.
+            const wchar_t typed = static_cast<wchar_t>(wParam);
+            char bytes[2];
+            const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, bytes, 2, nullptr, nullptr);
+            if (count < 1) break;
+            ComboBoxSearchKeyPress(bytes[0]);
+            if (CompleteInSearchBox(history_.List(), edit, bytes[0],
+                                    count == 2 ? std::optional<char>(bytes[1]) : std::nullopt))
+                return 0;
+            break;
+        }
+        case WM_KILLFOCUS: {
+            // Only a move to another control of this window counts as leaving.
+            const HWND next = reinterpret_cast<HWND>(wParam);
+            if (next && IsChild(Handle(), next) && next != ComboBoxSearch() && !IsChild(ComboBoxSearch(), next))
+                ComboBoxSearchExit();
+            break;
+        }
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(searchEditProc_));
+            RemovePropA(edit, kFormProperty);
+            break;
+    }
+    return CallWindowProcW(searchEditProc_, edit, message, wParam, lParam);
+}

@@ -1,0 +1,142 @@
+#include "win/application.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "win/message_boxes.h"
+
+TApplication Application;
+
+
+TApplication::~TApplication() { Shutdown(); }
+
+void TApplication::Initialize(HINSTANCE instance) {
+    (void)instance;  // the window belongs to the program's own module
+    if (Handle()) return;
+    // Loads the visual-style common controls that the manifest asks for.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    // A zero-sized popup with a caption: shown, it carries the taskbar entry
+    // and the minimize state without ever appearing on the screen.
+    CreateHandle({.name = "TApplication", .programIcon = true}, 0, title_.c_str(),
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
+                 {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0}, nullptr);
+}
+
+void TApplication::SetTitle(std::string title) {
+    title_ = std::move(title);
+    if (Handle()) SetWindowTextA(Handle(), title_.c_str());
+}
+
+void TApplication::WhenEnding(const void* owner, EndingListener listener) {
+    endingListeners_.emplace_back(owner, std::move(listener));
+}
+
+void TApplication::ForgetListeners(const void* owner) {
+    std::erase_if(endingListeners_, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+bool TApplication::ListensForEnding(const void* owner) const {
+    return std::ranges::any_of(endingListeners_, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+void TApplication::NotifyEnding(bool sessionEnding) {
+    // A copy: a listener may end its owner.
+    const auto listeners = endingListeners_;
+    for (const auto& entry : listeners) entry.second(sessionEnding);
+}
+
+void TApplication::Run() {
+    if (!terminated_) {
+        if (Form* main = MainForm(); main && main->Handle()) {
+            ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+            main->Show();
+            SetForegroundWindow(main->Handle());
+        }
+        MSG msg;
+        while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+        NotifyEnding(false);
+    }
+    Shutdown();
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the loop
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+// The loop is a Unicode one: a character typed into a control arrives whole,
+// where an ANSI loop would split a double-byte character into two messages
+// that not every platform joins again on the way to a Unicode control.
+void TApplication::Dispatch(MSG& msg) {
+    // Tab and Shift+Tab move between the controls of the active form (every
+    // form is owned by the application window).
+    const HWND active = GetActiveWindow();
+    if (active && GetWindow(active, GW_OWNER) == Handle() && IsDialogMessageW(active, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::Shutdown() {
+    for (const auto& form : forms_) form->Hide();
+    if (Handle()) ShowWindow(Handle(), SW_HIDE);
+    while (!forms_.empty()) {
+        forms_.back()->Destroy();
+        forms_.pop_back();
+    }
+    DestroyHandle();
+}
+
+void TApplication::Minimize() {
+    if (!Handle() || Minimized()) return;
+    // The platform hides owned windows when their owner is minimized; doing it
+    // explicitly makes that hold wherever the owner is not on the taskbar too.
+    ShowOwnedPopups(Handle(), FALSE);
+    ShowWindow(Handle(), SW_MINIMIZE);
+    if (OnMinimize) OnMinimize();
+}
+
+void TApplication::Restore() {
+    if (!Minimized()) return;
+    ShowWindow(Handle(), SW_RESTORE);
+    ShowOwnedPopups(Handle(), TRUE);
+}
+
+LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_QUERYENDSESSION:
+            return TRUE;  // no objection to logging off
+        case WM_ENDSESSION:
+            // The process ends after this returns: shut down now, as on Exit.
+            if (wParam) {
+                Terminate();
+                NotifyEnding(true);
+                Shutdown();
+            }
+            return 0;
+        case WM_SYSCOMMAND:
+            // The taskbar entry's minimize and restore go through the program.
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                Minimize();
+                return 0;
+            }
+            if ((wParam & 0xFFF0) == SC_RESTORE) {
+                Restore();
+                return 0;
+            }
+            break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}

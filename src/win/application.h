@@ -1,0 +1,84 @@
+// The application object: owns every form, holds the application title, owns
+// the hidden top-level window that carries the program's taskbar entry (every
+// form is owned by it, so minimizing it hides them all) and runs the message
+// loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "win/form.h"
+#include "win/window.h"
+
+class TApplication : public Window {
+public:
+    TApplication() = default;
+    ~TApplication() override;
+
+    // Creates the application window; call once, before any form exists.
+    void Initialize(HINSTANCE instance);
+    const std::string& Title() const { return title_; }
+    void SetTitle(std::string title);
+
+    // Creates a form hidden and keeps it until shutdown; the first one created
+    // is the main form. The global reference is set before the creation step
+    // runs, so the step can reach its own form through it. After a terminate
+    // request no further form is created.
+    template <class TFormClass, class... Arguments>
+    void CreateForm(TFormClass*& reference, Arguments&&... arguments) {
+        if (terminated_) return;
+        auto form = std::make_unique<TFormClass>(std::forward<Arguments>(arguments)...);
+        reference = form.get();
+        forms_.push_back(std::move(form));
+        reference->Create();
+    }
+    Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
+
+    // Shows the main form and runs the message loop until a terminate
+    // request, then shuts down. After a terminate request made during start-up
+    // nothing is shown and the loop does not run.
+    void Run();
+    // Handles every message waiting for this thread as the loop would, then
+    // returns.
+    void ProcessMessages();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Every window hidden, the forms destroyed in reverse creation order (their
+    // FormDestroy runs, no close handler does), the application window last.
+    void Shutdown();
+
+    // Minimizing the application window hides every form it owns; restoring
+    // shows again what the minimize hid. OnMinimize runs after each minimize.
+    void Minimize();
+    void Restore();
+    bool Minimized() const { return Handle() && IsIconic(Handle()); }
+    std::function<void()> OnMinimize;
+
+    // Listeners that run when the program is about to end, before any window
+    // goes: after a terminate request (false) or when the session ends (true).
+    // A form's listeners are forgotten when it is destroyed.
+    using EndingListener = std::function<void(bool sessionEnding)>;
+    void WhenEnding(const void* owner, EndingListener listener);
+    void ForgetListeners(const void* owner);
+    bool ListensForEnding(const void* owner) const;
+    // Runs the listeners, as the end of the loop or of the session does.
+    void NotifyEnding(bool sessionEnding);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Dispatch(MSG& msg);
+
+    std::string title_;
+    std::vector<std::pair<const void*, EndingListener>> endingListeners_;
+    std::vector<std::unique_ptr<Form>> forms_;
+    bool terminated_ = false;
+};
+
+extern TApplication Application;

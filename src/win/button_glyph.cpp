@@ -1,0 +1,36 @@
+#include "win/button_glyph.h"
+
+#include <algorithm>
+
+UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
+    UniqueBitmap source(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!source) return {};
+    BITMAP info{};
+    GetObjectA(source.Get(), sizeof info, &info);
+    const int glyph = info.bmWidth / 2, height = info.bmHeight;
+    const int scale = std::max(1, static_cast<int>(dpi) / 96);
+    // One image per push-button state: normal, hot, pressed, disabled,
+    // defaulted, stylus-hot.
+    constexpr int kStates = 6;
+    constexpr int kDisabled = 3;
+
+    const HDC screen = GetDC(nullptr);
+    UniqueMemoryDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
+    UniqueBitmap strip(CreateCompatibleBitmap(screen, glyph * scale * kStates, height * scale));
+    ReleaseDC(nullptr, screen);
+    COLORREF transparent;
+    {
+        Selection a(from.Get(), source.Get()), b(to.Get(), strip.Get());
+        transparent = GetPixel(from.Get(), 0, height - 1);
+        SetStretchBltMode(to.Get(), COLORONCOLOR);
+        for (int state = 0; state < kStates; ++state)
+            StretchBlt(to.Get(), state * glyph * scale, 0, glyph * scale, height * scale, from.Get(),
+                       state == kDisabled ? glyph : 0, 0, glyph, height, SRCCOPY);
+    }
+    UniqueImageList list(ImageList_Create(glyph * scale, height * scale, ILC_COLOR24 | ILC_MASK, kStates, 0));
+    ImageList_AddMasked(list.Get(), strip.Get(), transparent);
+    BUTTON_IMAGELIST images{list.Get(), {MulDiv(2, static_cast<int>(dpi), 96), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    return list;
+}

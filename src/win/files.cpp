@@ -1,0 +1,36 @@
+#include "win/files.h"
+
+#include "core/failure_text.h"
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A path longer than any buffer we try is not cut: it yields an empty folder,
+// and the file operations then fail with the system's own error.
+std::string ExecutableFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= 65536) return {};
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+std::string SystemErrorText(DWORD error) {
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string text = length ? TrimSystemText(std::string_view(buffer, length))
+                              : "System error " + std::to_string(error);
+    LocalFree(buffer);
+    return text;
+}

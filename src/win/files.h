@@ -1,0 +1,15 @@
+// The few file-system facts the program needs, with the system's own words
+// for what went wrong.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Whether a file (not a folder) exists at the path.
+bool IsFile(const std::string& path);
+// The folder of the executable, up to and including the last separator.
+std::string ExecutableFolder();
+// The system's text for an error as failure messages quote it: trailing full
+// stops, blanks and line breaks removed.
+std::string SystemErrorText(DWORD error);

@@ -1,0 +1,159 @@
+#include "win/form.h"
+
+#include "win/application.h"
+#include "win/message_boxes.h"
+
+void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
+    for (const ControlLayout& control : controls) {
+        CreateWindowExA(control.exStyle, control.windowClass, control.caption,
+                        WS_CHILD | WS_VISIBLE | (control.tabStop ? WS_TABSTOP : 0) | control.style, control.left,
+                        control.top, control.width, control.height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleA(nullptr),
+                        nullptr);
+    }
+}
+
+Form::~Form() { Destroy(); }
+
+void Form::Create() {
+    if (Handle()) return;
+    // Created at the design position with a provisional size; ApplyLayout sets
+    // the real size once the window's DPI is known.
+    const WindowClass windowClass{.name = layout_.windowClass, .programIcon = true, .backgroundColor = COLOR_BTNFACE};
+    if (!CreateHandle(windowClass, layout_.exStyle | WS_EX_CONTROLPARENT, layout_.caption,
+                      layout_.style & ~WS_VISIBLE,
+                      {layout_.left, layout_.top, layout_.clientWidth, layout_.clientHeight}, Application.Handle()))
+        return;
+    CreateControls(Handle(), layout_.controls);
+    ApplyLayout(nullptr);
+    RunReportingFailures([this] { ControlsCreated(); });
+    RunReportingFailures([this] { FormCreate(); });
+}
+
+void Form::Destroy() {
+    if (!Handle()) return;
+    RunReportingFailures([this] { FormDestroy(); });
+    Application.ForgetListeners(this);
+    DestroyHandle();
+}
+
+// The show hook runs for a show request of a hidden form, before it appears;
+// the program's restore shows forms again without one.
+void Form::Show() {
+    if (!Visible()) RunReportingFailures([this] { FormShow(); });
+    ShowWindow(Handle(), SW_SHOW);
+}
+
+void Form::Hide() { ShowWindow(Handle(), SW_HIDE); }
+
+void Form::Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+UINT Form::Dpi() const {
+    const UINT dpi = Handle() ? GetDpiForWindow(Handle()) : 0;
+    return dpi ? dpi : 96;
+}
+
+HFONT Form::FontFor(const ControlLayout& control) const {
+    if (!control.font) return fonts_.front().Get();
+    size_t index = 1;
+    for (const ControlLayout& other : layout_.controls) {
+        if (&other == &control) break;
+        if (other.font) ++index;
+    }
+    return fonts_[index].Get();
+}
+
+// Sizes the frame for the scaled client area, moves the controls, gives them
+// their fonts and pictures at the current DPI. With a suggested rectangle (a
+// DPI change) the frame takes that rectangle's position.
+void Form::ApplyLayout(const RECT* suggested) {
+    const HWND hwnd = Handle();
+    const UINT dpi = Dpi();
+    RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE));
+    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    int x = 0, y = 0;
+    if (suggested) {
+        x = suggested->left;
+        y = suggested->top;
+    } else {
+        flags |= SWP_NOMOVE;
+    }
+    SetWindowPos(hwnd, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top, flags);
+
+    auto makeFont = [dpi](const FontLayout& font) {
+        return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,
+                                      font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
+                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, font.face));
+    };
+    fonts_.clear();
+    fonts_.push_back(makeFont(layout_.font));
+    for (const ControlLayout& control : layout_.controls)
+        if (control.font) fonts_.push_back(makeFont(*control.font));
+    pictures_.clear();
+    for (const ControlLayout& control : layout_.controls) {
+        const HWND child = Control(control.id);
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
+        SetWindowPos(child, nullptr, Scale(control.left), Scale(control.top), Scale(control.width),
+                     Scale(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (control.picture) pictures_.push_back(SetButtonGlyph(child, control.picture, dpi));
+    }
+}
+
+// Like a dialog, a form gives the focus back to the control that last had it
+// when it is activated again; the first time, to the first control in tab order.
+void Form::RememberFocus() {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus)) focus_ = focus;
+}
+
+void Form::RestoreFocus() {
+    HWND target = focus_ && IsWindow(focus_) && IsChild(Handle(), focus_) ? focus_ : nullptr;
+    if (!target) target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    if (target) SetFocus(target);
+}
+
+// Dialog navigation turns Enter into IDOK; like a dialog, a form then clicks
+// the push button that has the focus.
+void Form::ClickFocusedButton() {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus) && (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+        SendMessageA(focus, BM_CLICK, 0, 0);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                RememberFocus();
+            } else if (!HIWORD(wParam)) {  // not while minimized
+                RestoreFocus();
+                FormActivate();
+            }
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                ClickFocusedButton();
+            } else {
+                Command(LOWORD(wParam), HIWORD(wParam));
+            }
+            return 0;
+        case WM_PAINT: {
+            PaintScope paint(Handle());
+            FormPaint(paint.Dc());
+            return 0;
+        }
+        case WM_DPICHANGED:
+            ApplyLayout(reinterpret_cast<const RECT*>(lParam));
+            DpiChanged();
+            return 0;
+        case WM_CLOSE:
+            // Forms are hidden, never destroyed, until the program ends.
+            if (FormClose()) Hide();
+            return 0;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}

@@ -1,0 +1,111 @@
+// Base of the program's windows. A form is described by a constant layout
+// (caption, frame, client size, font, controls in tab order); the base builds
+// the window and its controls from it, keeps them scaled to the window's DPI,
+// and turns messages into the hooks a form fills with its handlers: creation,
+// show, activation, close, commands, paint and DPI change. Layout numbers are
+// pixels at 96 DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <vector>
+
+#include "win/button_glyph.h"
+#include "win/handles.h"
+#include "win/window.h"
+
+struct FontLayout {
+    const char* face = "MS Sans Serif";
+    int points = 8;
+    bool bold = false;
+    bool underline = false;
+};
+
+struct ControlLayout {
+    const char* windowClass = nullptr;  // system class: "COMBOBOX", "BUTTON", "STATIC", ...
+    const char* name = nullptr;  // designer name, kept for tests and diagnostics
+    int id = 0;
+    const char* caption = "";
+    int left = 0, top = 0, width = 0, height = 0;
+    DWORD style = 0;  // besides WS_CHILD | WS_VISIBLE, and WS_TABSTOP for a tab stop
+    DWORD exStyle = 0;
+    bool tabStop = true;
+    const FontLayout* font = nullptr;  // none: the form's font
+    const char* picture = nullptr;     // a button picture resource, shown left of the caption
+};
+
+struct FormLayout {
+    const char* windowClass;  // registered once per form class, e.g. "TForm1"
+    const char* caption;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int left = 0, top = 0;  // design position
+    int clientWidth = 0, clientHeight = 0;
+    FontLayout font{};
+    std::span<const ControlLayout> controls{};
+};
+
+// Creates the controls of a layout as children of `parent`, in tab order, at
+// the layout's own positions.
+void CreateControls(HWND parent, std::span<const ControlLayout> controls);
+
+class Form : public Window {
+public:
+    explicit Form(const FormLayout& layout) : layout_(layout) {}
+    ~Form() override;
+
+    // Creates the window hidden, owned by the application window, with its
+    // controls, then runs the creation step.
+    void Create();
+    void Destroy();
+
+    HWND Control(int id) const { return GetDlgItem(Handle(), id); }
+    const FormLayout& Layout() const { return layout_; }
+    void Show();
+    void Hide();
+    // A close request, as the close button would make it.
+    void Close();
+    bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
+    UINT Dpi() const;
+    int Scale(int pixelsAt96) const { return MulDiv(pixelsAt96, static_cast<int>(Dpi()), 96); }
+
+protected:
+    // Runs once the controls exist, before the creation step: settings of the
+    // controls that the layout does not carry.
+    virtual void ControlsCreated() {}
+    // The window's creation step; a failure in it is reported and the rest of
+    // the step is skipped.
+    virtual void FormCreate() {}
+    virtual void FormDestroy() {}
+    // A show request (Show) for the hidden form, before it appears; not the
+    // program's restore, which shows again what its minimize hid.
+    virtual void FormShow() {}
+    // The form became the active window.
+    virtual void FormActivate() {}
+    // A close request (close button, Alt+F4, the window menu, WM_CLOSE).
+    // Returns whether the form hides; forms are never destroyed by a close.
+    virtual bool FormClose() { return true; }
+    // A control's notification or a menu command.
+    virtual void Command(int id, int notification) {
+        (void)id;
+        (void)notification;
+    }
+    virtual void FormPaint(HDC dc) { (void)dc; }
+    // The layout has been scaled to a new DPI.
+    virtual void DpiChanged() {}
+    // Derived forms handle the messages without a hook and pass the rest on.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void ApplyLayout(const RECT* suggested);
+    HFONT FontFor(const ControlLayout& control) const;
+    void RememberFocus();
+    void RestoreFocus();
+    void ClickFocusedButton();
+
+    const FormLayout& layout_;
+    HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
+    std::vector<UniqueFont> fonts_;  // the form's, then one per control with a font of its own
+    std::vector<UniqueImageList> pictures_;
+};

@@ -1,0 +1,96 @@
+#include "win/tray_icon.h"
+
+#include <cstddef>
+
+#include "core/placement.h"
+
+// The oldest layout ends after the first 64 bytes of szTip.
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 8 ? 104 : 88));
+
+namespace {
+
+constexpr std::size_t kTipSize = 64;
+
+// Bytes of `tip` that fit kTipSize - 1, stopping before a double-byte
+// character that would not fit whole (or whose trail byte is missing).
+std::size_t TipLength(std::string_view tip) {
+    std::size_t length = 0;
+    while (length < tip.size()) {
+        const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(tip[length])) ? 2 : 1;
+        if (length + step > tip.size() || length + step > kTipSize - 1) break;
+        length += step;
+    }
+    return length;
+}
+
+void NotifyIcon(DWORD action, const NOTIFYICONDATAA& data) {
+    if (data.hWnd == nullptr) return;
+    NOTIFYICONDATAA copy = data;  // the shell's signature is not const
+    Shell_NotifyIconA(action, &copy);
+}
+
+ScreenRect ToScreenRect(const RECT& r) {
+    return {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right),
+            static_cast<int>(r.bottom)};
+}
+
+}  // namespace
+
+NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = icon;
+    const std::size_t length = TipLength(tip);
+    for (std::size_t i = 0; i < length; ++i) data.szTip[i] = tip[i];  // the rest stays zero
+    return data;
+}
+
+void AddTrayIcon(const NOTIFYICONDATAA& data) { NotifyIcon(NIM_ADD, data); }
+
+void DeleteTrayIcon(const NOTIFYICONDATAA& data) { NotifyIcon(NIM_DELETE, data); }
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void TrackTrayMenu(HWND owner, HMENU menu, POINT at) {
+    // Unless the owner is the foreground window the menu stays open when the
+    // user clicks elsewhere; the posted message makes the switch take effect
+    // so the next click on the icon opens the menu again.
+    SetForegroundWindow(owner);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    PostMessageA(owner, WM_NULL, 0, 0);
+}
+
+RECT GetTrayNotifyRect() {
+    RECT rect{};
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (taskbar == nullptr) return rect;
+    const HWND notify = FindWindowExA(taskbar, nullptr, "TrayNotifyWnd", nullptr);
+    if (notify == nullptr) return rect;
+    if (!GetWindowRect(notify, &rect)) rect = RECT{};
+    return rect;
+}
+
+void PlaceAboveNotificationArea(HWND window) {
+    RECT outer{};
+    if (!GetWindowRect(window, &outer)) return;
+    const RECT notifyRect = GetTrayNotifyRect();
+    ScreenRect tray = ToScreenRect(notifyRect);
+    const bool noTray = IsZeroRect(tray);
+    const HMONITOR monitor = noTray ? MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)
+                                    : MonitorFromRect(&notifyRect, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(monitor, &info)) return;  // leave the window where it is
+    const ScreenRect workArea = ToScreenRect(info.rcWork);
+    if (noTray) tray = BottomRightCorner(workArea);
+    const ScreenPoint at = PlaceAboveNotificationArea(tray, static_cast<int>(outer.right - outer.left),
+                                                      static_cast<int>(outer.bottom - outer.top), workArea);
+    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -1,0 +1,39 @@
+// The program's icon in the notification area, its menu, and windows placed
+// above it. Nothing else in the program talks to the notification area.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string_view>
+
+inline constexpr UINT kTrayIconId = 123;
+// Mouse events on the icon arrive at the window as this message, the mouse
+// message in lParam.
+inline constexpr UINT kTrayCallbackMessage = 1357;
+
+// The icon's record in the oldest layout every shell accepts: the window that
+// receives kTrayCallbackMessage, the icon, and the tip, cut to 63 bytes
+// without splitting a double-byte character of the ANSI code page.
+NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip);
+
+// Results are not examined; a record without a window does nothing.
+void AddTrayIcon(const NOTIFYICONDATAA& data);
+void DeleteTrayIcon(const NOTIFYICONDATAA& data);
+
+// Sent to top-level windows when the taskbar is (re)created, e.g. after the
+// shell restarted: the icon must then be added again.
+UINT TaskbarCreatedMessage();
+
+// Shows `menu` at `at` (screen coordinates) and returns when it closes; the
+// chosen command arrives at `owner` as WM_COMMAND.
+void TrackTrayMenu(HWND owner, HMENU menu, POINT at);
+
+// The notification area's rectangle in screen coordinates, or the zero
+// rectangle when the shell has none.
+RECT GetTrayNotifyRect();
+
+// Moves `window` (keeping its size) just above the notification area, inside
+// the work area of the monitor nearest to it; without a notification area, to
+// the bottom-right corner of the primary monitor's work area.
+void PlaceAboveNotificationArea(HWND window);

@@ -1,0 +1,44 @@
+// The one window procedure of the program. Every window (the forms, the
+// application window and the message boxes) is a Window: the procedure takes
+// `this` from the creation parameters, keeps it in GWLP_USERDATA and forwards
+// every message to HandleMessage. It is also the program's exception
+// boundary: whatever a handler throws is reported in the failure box and the
+// message gets the neutral result 0, so nothing unwinds into a system frame.
+#pragma once
+
+#include <windows.h>
+
+struct WindowClass {
+    const char* name;
+    bool programIcon = false;  // "MAINICON" on the frame
+    int backgroundColor = -1;  // a system colour index (COLOR_BTNFACE, ...); -1: none
+};
+
+struct WindowPlacement {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    // Registers the class on first use and creates the window for this object.
+    // Returns false when the window could not be created.
+    bool CreateHandle(const WindowClass& windowClass, DWORD exStyle, const char* caption, DWORD style,
+                      const WindowPlacement& placement, HWND owner);
+    // Destroys the window; its messages no longer reach this object.
+    void DestroyHandle();
+    // The default handling of every message this object does not handle.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+};

@@ -1,0 +1,213 @@
+#include "core/completion_rule.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The search box as the completion sees it, with the list's own search: first
+// entry from the top that begins with the prefix, letter case ignored.
+class Box {
+public:
+    explicit Box(std::vector<std::string> entries, bool codePage932 = false)
+        : entries_(std::move(entries)), codePage932_(codePage932) {}
+
+    // One character message; a character the completion does not consume is
+    // edited in as the text field would: it replaces the selection.
+    CompletionResult Type(char c, std::optional<char> waiting = std::nullopt) {
+        const CompletionResult r = CompleteKey({text, start, end, c, waiting}, Search(), LeadByte());
+        if (r.changed) {
+            text = r.text;
+            start = r.selectionStart;
+            end = r.selectionEnd;
+            current = r.currentEntry;
+        } else if (!r.consumed) {
+            text.replace(start, end - start, 1, c);
+            start = end = start + 1;
+        }
+        return r;
+    }
+    void TypeText(const std::string& s) {
+        for (char c : s) Type(c);
+    }
+
+    std::string text;
+    std::size_t start = 0, end = 0;
+    int current = -1;
+
+private:
+    PrefixSearch Search() const {
+        return [this](std::string_view prefix) -> std::optional<HistoryMatch> {
+            for (std::size_t i = 0; i < entries_.size(); ++i) {
+                const std::string& e = entries_[i];
+                if (e.size() < prefix.size()) continue;
+                bool same = true;
+                for (std::size_t k = 0; k < prefix.size() && same; ++k)
+                    same = std::tolower(static_cast<unsigned char>(e[k])) == std::tolower(static_cast<unsigned char>(prefix[k]));
+                if (same) return HistoryMatch{static_cast<int>(i), e};
+            }
+            return std::nullopt;
+        };
+    }
+    LeadByteTest LeadByte() const {
+        if (!codePage932_) return [](unsigned char) { return false; };
+        return [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    }
+    std::vector<std::string> entries_;
+    bool codePage932_;
+};
+
+Box Examples() { return Box({"Abc1", "abc", "xyz"}); }
+
+}  // namespace
+
+TEST(Completion, TypedPartKeepsItsCaseTheRestIsSelected) {
+    Box box = Examples();
+    EXPECT_TRUE(box.Type('a').consumed);
+    EXPECT_EQ(box.text, "abc1");
+    EXPECT_EQ(box.start, 1u);
+    EXPECT_EQ(box.end, 4u);
+    EXPECT_EQ(box.current, 0);
+
+    Box upper = Examples();
+    upper.Type('X');
+    EXPECT_EQ(upper.text, "Xyz");
+    EXPECT_EQ(upper.start, 1u);
+    EXPECT_EQ(upper.end, 3u);
+    EXPECT_EQ(upper.current, 2);
+}
+
+TEST(Completion, TypingOnKeepsTheFirstMatchFromTheTop) {
+    Box box = Examples();
+    box.TypeText("abc");
+    EXPECT_EQ(box.text, "abc1");  // 'abc' further down is not offered
+    EXPECT_EQ(box.start, 3u);
+    EXPECT_EQ(box.end, 4u);
+    EXPECT_EQ(box.current, 0);
+}
+
+TEST(Completion, BackspaceRemovesTheSelectionThenOneCharacter) {
+    Box box = Examples();
+    box.TypeText("abc");
+    EXPECT_TRUE(box.Type(kBackspace).consumed);
+    EXPECT_EQ(box.text, "abc");
+    EXPECT_EQ(box.start, 3u);
+    EXPECT_EQ(box.end, 3u);
+    EXPECT_EQ(box.current, -1);
+    box.Type(kBackspace);
+    EXPECT_EQ(box.text, "ab");
+    EXPECT_EQ(box.start, 2u);
+}
+
+TEST(Completion, BackspaceOnEmptyTextOrAtTheStartChangesNothing) {
+    Box box = Examples();
+    const CompletionResult r = box.Type(kBackspace);
+    EXPECT_TRUE(r.consumed);
+    EXPECT_FALSE(r.changed);
+    box.text = "abc";
+    box.start = box.end = 0;
+    EXPECT_TRUE(box.Type(kBackspace).consumed);
+    EXPECT_EQ(box.text, "abc");
+}
+
+TEST(Completion, UnmatchedCharacterReplacesTheSelection) {
+    Box box = Examples();
+    box.Type('a');
+    const CompletionResult r = box.Type('q');
+    EXPECT_FALSE(r.consumed);
+    EXPECT_EQ(box.text, "aq");
+    EXPECT_EQ(box.start, 2u);
+}
+
+TEST(Completion, EmptyHistoryCompletesNothing) {
+    Box box({});
+    box.TypeText("abc");
+    EXPECT_EQ(box.text, "abc");
+    EXPECT_EQ(box.start, 3u);
+    EXPECT_EQ(box.end, 3u);
+}
+
+TEST(Completion, EnterTabAndEscapeGoOn) {
+    Box box = Examples();
+    box.Type('a');
+    for (char c : {'\r', kTab, kEscape}) {
+        const CompletionResult r = CompleteKey({box.text, box.start, box.end, c, std::nullopt},
+                                               [](std::string_view) { return std::optional<HistoryMatch>(); },
+                                               [](unsigned char) { return false; });
+        EXPECT_FALSE(r.consumed) << int(c);
+        EXPECT_FALSE(r.changed) << int(c);
+    }
+}
+
+TEST(Completion, CaretInsideTheTextCompletesNothing) {
+    Box box = Examples();
+    box.text = "xz";
+    box.start = box.end = 1;
+    const CompletionResult r = box.Type('y');
+    EXPECT_FALSE(r.consumed);
+    EXPECT_EQ(box.text, "xyz");
+    EXPECT_EQ(box.current, -1);
+}
+
+TEST(Completion, SelectionBeforeTheEndUsesTheTextBeforeIt) {
+    Box box = Examples();
+    box.text = "abzz";
+    box.start = 1;
+    box.end = 2;  // 'b' selected, 'zz' after it
+    box.Type('b');
+    EXPECT_EQ(box.text, "abc1");
+    EXPECT_EQ(box.start, 2u);
+    EXPECT_EQ(box.end, 4u);
+}
+
+TEST(Completion, SelectionOutsideTheTextIsBounded) {
+    const CompletionResult r = CompleteKey({"ab", 7, 9, kBackspace, std::nullopt},
+                                           [](std::string_view) { return std::optional<HistoryMatch>(); },
+                                           [](unsigned char) { return false; });
+    EXPECT_TRUE(r.consumed);
+    EXPECT_EQ(r.text, "a");
+}
+
+TEST(Completion, DoubleByteCharacterCompletesThroughTheWaitingTrailByte) {
+    // "あい" and "ソ" (whose trail byte is 0x5C) in code page 932.
+    Box box({"\x82\xA0\x82\xA2", "\x83\x5C\x83\x74\x83\x67"}, true);
+    const CompletionResult r = box.Type('\x82', '\xA0');
+    EXPECT_TRUE(r.consumed);
+    EXPECT_TRUE(r.takeTrailByte);
+    EXPECT_EQ(box.text, "\x82\xA0\x82\xA2");
+    EXPECT_EQ(box.start, 2u);
+    EXPECT_EQ(box.end, 4u);
+
+    Box second({"\x82\xA0\x82\xA2", "\x83\x5C\x83\x74\x83\x67"}, true);
+    second.Type('\x83', '\x5C');
+    EXPECT_EQ(second.text, "\x83\x5C\x83\x74\x83\x67");
+    EXPECT_EQ(second.current, 1);
+}
+
+TEST(Completion, LeadByteWithoutAMatchOrWithoutATrailGoesOn) {
+    Box box({"\x82\xA0"}, true);
+    const CompletionResult noTrail = box.Type('\x82');
+    EXPECT_FALSE(noTrail.consumed);
+    EXPECT_FALSE(noTrail.takeTrailByte);
+    Box other({"\x82\xA0"}, true);
+    const CompletionResult noMatch = other.Type('\x82', '\xA2');
+    EXPECT_FALSE(noMatch.consumed);
+    EXPECT_FALSE(noMatch.takeTrailByte);
+}
+
+TEST(Completion, BackspaceRemovesADoubleByteCharacterWhole) {
+    Box box({}, true);
+    box.text = "a\x83\x5C";  // the trail byte looks like a backslash
+    box.start = box.end = 3;
+    box.Type(kBackspace);
+    EXPECT_EQ(box.text, "a");
+    EXPECT_EQ(box.start, 1u);
+    box.text = "\x82\xA0\x82\xA2";
+    box.start = box.end = 2;
+    box.Type(kBackspace);
+    EXPECT_EQ(box.text, "\x82\xA2");
+    EXPECT_EQ(box.start, 0u);
+}

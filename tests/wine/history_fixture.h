@@ -1,0 +1,126 @@
+// The search history with real controls and real files, in a folder of the
+// test's own: the fixture of the history, completion and settings tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "box_watcher.h"
+#include "forms/main_window.h"
+#include "forms/open_address.h"
+#include "forms/search_history.h"
+#include "win/application.h"
+
+using Entries = std::vector<std::string>;
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Holds a file open without sharing, as another program could.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~FileLock() { CloseHandle(handle_); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+// Records the failure and plain boxes that appear, and closes them.
+class BoxRecorder {
+public:
+    BoxRecorder()
+        : watcher_([this](HWND window) {
+              const std::string cls = ClassName(window);
+              if (cls == "#32770") {
+                  boxes.push_back("failure|" + BoxMessage(window));
+                  PostMessageA(window, WM_COMMAND, IDOK, 0);
+              } else if (cls == "TMessageForm") {
+                  boxes.push_back(WindowText(window) + "|" + BoxMessage(window));
+                  PostKey(GetDlgItem(window, IDOK), VK_RETURN);
+              }
+          }) {}
+    std::vector<std::string> boxes;
+
+private:
+    BoxWatcher watcher_;
+};
+
+class HistoryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
+
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        folder = std::string(temp) + "quorvane-history-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(folder.c_str(), nullptr);
+        history = std::make_unique<SearchHistory>(folder);
+        path = folder + "\\History.txt";
+        previous_ = SetShellLauncher([this](HWND, const char*, const char* file, const char*, const char*, int) {
+            opened.push_back(std::string(file) + " after " + std::to_string(Entries_().size()) + " entries");
+            return INT_PTR{42};
+        });
+    }
+    void TearDown() override {
+        form.reset();
+        SetShellLauncher(previous_);
+        DeleteFileA(path.c_str());
+        DeleteFileA((path + ".new").c_str());
+        RemoveDirectoryA(path.c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    void StartForm() {
+        form = std::make_unique<TForm1>(*history);
+        form->Create();
+        form->Show();
+        SetForegroundWindow(form->Handle());
+        Application.ProcessMessages();
+    }
+    Entries Entries_() const {
+        Entries entries;
+        if (!form) return entries;
+        const LRESULT count = SendMessageA(form->ComboBoxSearch(), CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            char text[512] = {};
+            SendMessageA(form->ComboBoxSearch(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+    void TypeAndPress(const std::string& text, UINT key) {
+        SetWindowTextA(form->ComboBoxSearch(), text.c_str());
+        PostKey(GetFocus(), key);
+        Application.ProcessMessages();
+    }
+    void Close() { SendMessageA(form->Handle(), WM_CLOSE, 0, 0); }
+
+    std::string folder, path;
+    std::unique_ptr<SearchHistory> history;
+    std::unique_ptr<TForm1> form;
+    std::vector<std::string> opened;
+
+private:
+    ShellLauncher previous_;
+};

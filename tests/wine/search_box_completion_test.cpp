@@ -1,0 +1,80 @@
+// Completion in the live search box.
+#include "history_fixture.h"
+
+namespace {
+
+// Completion in the live search box, with the history 'Abc1', 'abc', 'xyz'.
+class CompletionTest : public HistoryTest {
+protected:
+    void SetUp() override {
+        HistoryTest::SetUp();
+        WriteFile(path, "Abc1\r\nabc\r\nxyz\r\n");
+        StartForm();
+        SetWindowTextA(form->ComboBoxSearch(), "");
+    }
+    // A typed character as the keyboard delivers it to the focused edit field.
+    void Type(char c) {
+        PostMessageA(form->SearchEdit(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        Application.ProcessMessages();
+    }
+    // Text, selection and the list's current entry, as "text [start,end] #entry".
+    std::string State() const {
+        DWORD start = 0, end = 0;
+        SendMessageA(form->SearchEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        const LRESULT current = SendMessageA(form->ComboBoxSearch(), CB_GETCURSEL, 0, 0);
+        return form->SearchText() + " [" + std::to_string(start) + "," + std::to_string(end) + "] #" +
+               std::to_string(current);
+    }
+};
+
+TEST_F(CompletionTest, TypingCompletesFromTheFirstMatchingEntry) {
+    Type('a');
+    EXPECT_EQ(State(), "abc1 [1,4] #0");
+    Type('b');
+    EXPECT_EQ(State(), "abc1 [2,4] #0");
+    Type('c');
+    EXPECT_EQ(State(), "abc1 [3,4] #0");
+    Type('\b');
+    EXPECT_EQ(State(), "abc [3,3] #-1");
+    Type('\b');
+    EXPECT_EQ(State(), "ab [2,2] #-1");
+}
+
+TEST_F(CompletionTest, UnmatchedCharacterReplacesTheSuggestion) {
+    Type('a');
+    Type('q');
+    EXPECT_EQ(State(), "aq [2,2] #-1");
+    SetWindowTextA(form->ComboBoxSearch(), "");
+    Type('X');
+    EXPECT_EQ(State(), "Xyz [1,3] #2");
+}
+
+TEST_F(CompletionTest, BackspaceOnAnEmptyBoxChangesNothing) {
+    Type('\b');
+    EXPECT_EQ(State(), " [0,0] #-1");
+}
+
+TEST_F(CompletionTest, EnterLooksUpTheCompletedTextAndAddsNoCaseDuplicate) {
+    Type('a');
+    Type('b');
+    Type('c');
+    PostKey(form->SearchEdit(), VK_RETURN);
+    Application.ProcessMessages();
+    EXPECT_EQ(opened, std::vector<std::string>{"http://tessaloon.com/whois/abc1 after 3 entries"});
+    EXPECT_EQ(Entries_(), (Entries{"Abc1", "abc", "xyz"}));
+}
+
+TEST_F(CompletionTest, CaretInsideTheTextInsertsAsUsual) {
+    SetWindowTextA(form->ComboBoxSearch(), "xz");
+    SendMessageA(form->SearchEdit(), EM_SETSEL, 1, 1);
+    Type('y');
+    EXPECT_EQ(State(), "xyz [2,2] #-1");
+}
+
+TEST_F(CompletionTest, ClearedHistoryCompletesNothing) {
+    history->List().Clear();
+    Type('a');
+    EXPECT_EQ(State(), "a [1,1] #-1");
+}
+
+}  // namespace
