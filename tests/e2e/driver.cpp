@@ -22,6 +22,17 @@ void Check(bool condition, const std::string& what) {
     if (!condition) throw DriverFailure{what};
 }
 
+// Window states of another process have no event of their own: re-read
+// until they hold or the deadline passes.
+template <class Condition>
+void WaitUntil(Condition holds, const std::string& what) {
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    while (!holds()) {
+        Check(GetTickCount64() < deadline, what);
+        Sleep(5);
+    }
+}
+
 void CheckNothingLeft() { Check(CountProcesses("Quorvane.exe") == 0, "a Quorvane.exe process is left"); }
 
 void EndAndCheckNothingLeft(ChildProcess& process) {
@@ -49,13 +60,26 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-HWND AppWindow(const ChildProcess& process) {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "TApplication", nullptr); w;
-         w = FindWindowExA(nullptr, w, "TApplication", nullptr)) {
+// The process's top-level window of this class (of any class if null).
+HWND WindowOf(const ChildProcess& process, const char* className, bool visibleOnly = false) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
+         w = FindWindowExA(nullptr, w, className, nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
-        if (owner == process.info.dwProcessId) return w;
+        if (owner == process.info.dwProcessId && (!visibleOnly || IsWindowVisible(w))) return w;
     }
+    return nullptr;
+}
+
+HWND WaitForVisibleWindowOf(const ChildProcess& process, const char* className) {
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = WindowOf(process, className, true)) != nullptr; },
+              std::string("no visible window of class ") + className);
+    return window;
+}
+
+HWND AppWindow(const ChildProcess& process) {
+    if (HWND app = WindowOf(process, "TApplication")) return app;
     throw DriverFailure{"no application window"};
 }
 
@@ -325,18 +349,7 @@ std::vector<std::string> ListEntries(HWND combo) {
 }
 
 // The platform's message box of a process, and its message text.
-HWND WaitForFailureBox(const ChildProcess& process) {
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    for (;;) {
-        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == process.info.dwProcessId && IsWindowVisible(w)) return w;
-        }
-        Check(GetTickCount64() < deadline, "no failure box");
-        Sleep(10);
-    }
-}
+HWND WaitForFailureBox(const ChildProcess& process) { return WaitForVisibleWindowOf(process, "#32770"); }
 
 std::string BoxMessage(HWND box) {
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -517,6 +530,112 @@ void CompletionDoubleByte() {
     CheckNothingLeft();
 }
 
+constexpr UINT kTrayIconId = 123;
+constexpr UINT kTrayMessage = 1357;
+
+bool NotifyIcon(DWORD operation, HWND main) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = main;
+    icon.uID = kTrayIconId;
+    return Shell_NotifyIconA(operation, &icon);
+}
+
+// Another process's icon cannot be listed, but a change to it succeeds only
+// while it exists.
+bool IconPresent(HWND main) { return NotifyIcon(NIM_MODIFY, main); }
+
+// In the notification area: no window of the program shows (so neither does
+// its taskbar entry), the icon is there and the program runs on.
+void WaitInTray(const ChildProcess& process, HWND main) {
+    WaitUntil([&] { return !WindowOf(process, nullptr, true); }, "a window of the program still shows");
+    WaitUntil([&] { return IconPresent(main); }, "no icon in the notification area");
+    Check(Running(process), "program ended");
+}
+
+void ClickIcon(HWND main, UINT mouseMessage) { PostMessageA(main, kTrayMessage, kTrayIconId, mouseMessage); }
+
+void WaitRestored(HWND main) {
+    WaitUntil([&] { return IsWindowVisible(main) && GetForegroundWindow() == main; },
+              "main window not restored to the foreground");
+    Check(IconPresent(main), "icon gone after the restore");
+}
+
+// Without a notification area to sit above, the window takes the bottom-right
+// corner of the primary monitor's work area.
+void CheckInWorkAreaCorner(HWND main) {
+    RECT work{}, window{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(main, &window);
+    Check(window.left >= work.left && window.top >= work.top && window.right == work.right &&
+              window.bottom == work.bottom,
+          "main window at " + std::to_string(window.left) + "," + std::to_string(window.top) + "-" +
+              std::to_string(window.right) + "," + std::to_string(window.bottom) + ", work area ends at " +
+              std::to_string(work.right) + "," + std::to_string(work.bottom));
+}
+
+// Close hides the program in the notification area; the icon's clicks, its
+// menu, a restarted taskbar and a close of the application window all work.
+void TrayChain() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CheckInWorkAreaCorner(main);
+    CommitByEnter(SearchEdit(main), "tray.example", 1);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    WaitForFile(HistoryPath(), "tray.example\r\n");
+    WaitInTray(process, main);
+    ClickIcon(main, WM_LBUTTONUP);
+    WaitRestored(main);
+
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    WaitInTray(process, main);
+    ClickIcon(main, WM_LBUTTONDBLCLK);
+    WaitRestored(main);
+
+    // Menu texts do not cross processes under Wine; the first entry is
+    // chosen by keys, which the menu's loop in the program takes.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    WaitInTray(process, main);
+    ClickIcon(main, WM_RBUTTONDOWN);
+    const HWND menu = WaitForVisibleWindowOf(process, "#32768");
+    PressKey(menu, VK_DOWN);
+    PressKey(menu, VK_RETURN);
+    WaitRestored(main);
+
+    // A restarted shell has lost the icon; the program adds it again, unseen.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    WaitInTray(process, main);
+    Check(NotifyIcon(NIM_DELETE, main), "cannot delete the icon");
+    Check(!IconPresent(main), "icon still there after its deletion");
+    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                        kStartTimeoutMs, nullptr);
+    WaitInTray(process, main);
+
+    ClickIcon(main, WM_LBUTTONUP);
+    WaitRestored(main);
+    PostMessageA(AppWindow(process), WM_CLOSE, 0, 0);
+    WaitInTray(process, main);
+    ClickIcon(main, WM_LBUTTONUP);
+    WaitRestored(main);
+    CheckInWorkAreaCorner(main);
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
+// Started minimized, the program goes straight to the notification area.
+void MinimizedLaunchStartsInTray() {
+    ChildProcess process;
+    Launch(process, g_exe, SW_SHOWMINNOACTIVE);
+    HWND main = nullptr;
+    WaitUntil([&] { return (main = WindowOf(process, "TForm1")) && IconPresent(main); }, "no main window with an icon");
+    WaitInTray(process, main);
+    ClickIcon(main, WM_LBUTTONUP);
+    WaitRestored(main);
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
 // For the run command's screenshot: starts the program and leaves it running
 // once its main window shows.
 void Show() {
@@ -544,6 +663,8 @@ constexpr Case kCases[] = {
     {"unreadable_history_is_reported", UnreadableHistoryIsReported},
     {"completion_examples", CompletionExamples},
     {"completion_double_byte", CompletionDoubleByte},
+    {"tray_chain", TrayChain},
+    {"minimized_launch_starts_in_tray", MinimizedLaunchStartsInTray},
     {"show", Show},
 };
 

@@ -7,11 +7,15 @@ ChildProcess::~ChildProcess() {
     if (info.hProcess) CloseHandle(info.hProcess);
 }
 
-void Launch(ChildProcess& process, const std::string& exe) {
+void Launch(ChildProcess& process, const std::string& exe, int showCommand) {
     const std::string folder = exe.substr(0, exe.find_last_of('\\'));
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (showCommand >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process.info))
         throw DriverFailure{"cannot start " + exe + ", error " + std::to_string(GetLastError())};

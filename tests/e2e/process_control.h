@@ -22,7 +22,8 @@ struct DriverFailure {
 
 constexpr DWORD kStartTimeoutMs = 30000;
 
-void Launch(ChildProcess& process, const std::string& exe);
+// With a show command, the program is handed it as the user's start-up choice.
+void Launch(ChildProcess& process, const std::string& exe, int showCommand = -1);
 // The program's visible top-level window with this caption, if any.
 HWND FindVisibleWindow(DWORD processId, const char* caption);
 // Waits for the program's message loop, then for its visible top-level window
