@@ -8,12 +8,12 @@
 #include "win/application.h"
 #include "win/files.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     Application.SetTitle("");
     Application.Initialize(instance);
     SearchHistory history(ExecutableFolder());
     Application.CreateForm(Form1, history);
     Application.CreateForm(FormSetting, history);
-    Application.Run();
+    Application.Run(showCommand);
     return 0;
 }

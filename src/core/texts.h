@@ -16,6 +16,12 @@ inline constexpr char kSettingsCommand[] = "Settings...";
 inline constexpr char kSettingsCaption[] = "FormSetting";
 inline constexpr char kClearAutoCompleteButton[] = "Clear Auto Complete";
 
+// The notification area: the icon's tip and its menu.
+inline constexpr char kTrayTip[] = "Click to restore Quorvane";
+inline constexpr char kMenuWhoisLookup[] = "&Whois Lookup";
+inline constexpr char kMenuBulkWhoisLookup[] = "Bulk Whois Lookup";
+inline constexpr char kMenuAboutExit[] = "&About / Exit";
+
 // Message boxes.
 inline constexpr char kWarningCaption[] = "Warning";
 inline constexpr char kErrorCaption[] = "Error";

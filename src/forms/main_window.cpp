@@ -11,6 +11,7 @@
 #include "forms/settings_window.h"
 #include "win/application.h"
 #include "win/message_boxes.h"
+#include "win/tray_icon.h"
 #include "win/window_text.h"
 
 TForm1* Form1 = nullptr;
@@ -67,6 +68,11 @@ void TForm1::ControlsCreated() {
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kSettingsCommand, texts::kSettingsCommand);
+
+    popupMenu1_.Reset(CreatePopupMenu());
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, kWhoisLookup1, texts::kMenuWhoisLookup);
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, kBulkWhoisLookup1, texts::kMenuBulkWhoisLookup);
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, kAbout1, texts::kMenuAboutExit);
 }
 
 void TForm1::FormCreate() {
@@ -81,6 +87,10 @@ void TForm1::FormCreate() {
     RunReportingFailures([this] { history_.Load(); });
     // Queries committed since the last close are kept when the program ends.
     Application.WhenEnding(this, [this](bool sessionEnding) { SaveAtEnd(sessionEnding); });
+    // The icon's record; the icon itself comes with the first activation.
+    trayIconData_ = MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip);
+    Application.OnMinimize = [this] { AppMinimize(); };
+    PlaceAboveNotificationArea(Handle());
 }
 
 void TForm1::SaveAtEnd(bool sessionEnding) {
@@ -95,14 +105,61 @@ void TForm1::SaveAtEnd(bool sessionEnding) {
     }
 }
 
-void TForm1::FormDestroy() { guard_.Release(); }
+void TForm1::FormDestroy() {
+    if (Application.OnMinimize) Application.OnMinimize = nullptr;
+    DeleteTrayIcon(trayIconData_);
+    guard_.Release();
+}
 
-// A close request writes the history; a failure to write stops the close.
-// The window stays until the program can hide in the notification area.
+void TForm1::FormActivate() {
+    AddTrayIcon(trayIconData_);
+    Application.HideTaskbarEntry();
+}
+
+// The program hides in the notification area. The icon is added here too: a
+// program started minimized was never activated, and a hidden program
+// without its icon could not be brought back.
+void TForm1::AppMinimize() {
+    Hide();
+    Application.HideTaskbarEntry();
+    AddTrayIcon(trayIconData_);
+}
+
+// A close request writes the history and hides the program instead of
+// closing; a failure to write stops it there, and the window stays.
 bool TForm1::FormClose() {
     history_.Save();
+    Application.Minimize();
     return false;
 }
+
+void TForm1::WMTrayIcon(UINT mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+            RestoreMainWindow();
+            break;
+        case WM_RBUTTONDOWN: {
+            POINT at{};
+            GetCursorPos(&at);
+            TrackTrayMenu(Handle(), popupMenu1_.Get(), at);
+            break;
+        }
+    }
+}
+
+void TForm1::RestoreMainWindow() {
+    Application.Restore();
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    Show();
+    Application.BringToFront();
+}
+
+void TForm1::WhoisLookup1Click() { RestoreMainWindow(); }
+
+void TForm1::BulkWhoisLookup1Click() { Close(); }
+
+void TForm1::About1Click() {}
 
 // Looks up the search box's text as typed, unless it is blank or the placeholder.
 void TForm1::BitBtnGoClick() {
@@ -126,10 +183,32 @@ void TForm1::ClearHistory1Click() {
 }
 
 void TForm1::Command(int id, int notification) {
-    if (id == kBitBtnGo && notification == BN_CLICKED) BitBtnGoClick();
+    switch (id) {
+        case kBitBtnGo:
+            if (notification == BN_CLICKED) BitBtnGoClick();
+            break;
+        case kWhoisLookup1:
+            WhoisLookup1Click();
+            break;
+        case kBulkWhoisLookup1:
+            BulkWhoisLookup1Click();
+            break;
+        case kAbout1:
+            About1Click();
+            break;
+    }
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrayCallbackMessage) {
+        WMTrayIcon(static_cast<UINT>(lParam));
+        return 0;
+    }
+    if (message == TaskbarCreatedMessage()) {
+        // The shell restarted without the icon: put it back.
+        AddTrayIcon(trayIconData_);
+        return 0;
+    }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {
         ClearHistory1Click();
         return 0;

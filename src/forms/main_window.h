@@ -5,8 +5,12 @@
 
 #include <string>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "forms/search_history.h"
 #include "win/form.h"
+#include "win/handles.h"
 #include "win/single_instance.h"
 
 class TForm1 : public Form {
@@ -14,6 +18,8 @@ public:
     enum ControlId { kComboBoxSearch = 101, kBitBtnGo = 102 };
     // The window-menu entry that shows the settings window.
     static constexpr UINT kSettingsCommand = 0x0010;
+    // The notification-area menu's entries, in order.
+    enum MenuId { kWhoisLookup1 = 201, kBulkWhoisLookup1 = 202, kAbout1 = 203 };
 
     explicit TForm1(SearchHistory& history);
 
@@ -22,16 +28,25 @@ public:
     HWND BitBtnGo() const { return Control(kBitBtnGo); }
     std::string SearchText() const;
     ATOM RunningAtom() const { return guard_.RunningAtom(); }
+    const NOTIFYICONDATAA& TrayIconData() const { return trayIconData_; }
+    HMENU PopupMenu1() const { return popupMenu1_.Get(); }
 
     void BitBtnGoClick();
     void ComboBoxSearchKeyPress(char key);
     void ComboBoxSearchExit();
     void ClearHistory1Click();
+    void WMTrayIcon(UINT mouseMessage);
+    void RestoreMainWindow();
+    void WhoisLookup1Click();
+    void BulkWhoisLookup1Click();
+    void About1Click();
+    void AppMinimize();
 
 protected:
     void ControlsCreated() override;
     void FormCreate() override;
     void FormDestroy() override;
+    void FormActivate() override;
     bool FormClose() override;
     void Command(int id, int notification) override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -43,6 +58,8 @@ private:
 
     SearchHistory& history_;
     SingleInstanceGuard guard_;
+    NOTIFYICONDATAA trayIconData_{};  // all zero until the creation step fills it
+    UniqueMenu popupMenu1_;
     WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
 };
 

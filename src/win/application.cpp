@@ -47,12 +47,18 @@ void TApplication::NotifyEnding(bool sessionEnding) {
     for (const auto& entry : listeners) entry.second(sessionEnding);
 }
 
-void TApplication::Run() {
+void TApplication::Run(int showCommand) {
     if (!terminated_) {
+        const bool minimized = showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_SHOWMINIMIZED ||
+                               showCommand == SW_MINIMIZE || showCommand == SW_FORCEMINIMIZE;
         if (Form* main = MainForm(); main && main->Handle()) {
-            ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-            main->Show();
-            SetForegroundWindow(main->Handle());
+            if (minimized) {
+                Minimize();
+            } else {
+                ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+                main->Show();
+                SetForegroundWindow(main->Handle());
+            }
         }
         MSG msg;
         while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
@@ -114,8 +120,38 @@ void TApplication::Restore() {
     ShowOwnedPopups(Handle(), TRUE);
 }
 
+void TApplication::BringToFront() {
+    SetForegroundWindow(Handle());
+    // Top-level windows come in z-order, the frontmost first.
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window) && IsWindowEnabled(window)) {
+            SetForegroundWindow(window);
+            return;
+        }
+    }
+}
+
+void TApplication::ShowTaskbarEntry() {
+    if (Handle() && !IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOWNA);
+}
+
+void TApplication::HideTaskbarEntry() {
+    if (Handle() && IsWindowVisible(Handle())) ShowWindow(Handle(), SW_HIDE);
+}
+
+void TApplication::FormHidden() {
+    for (const auto& form : forms_)
+        if (form->Visible()) return;
+    HideTaskbarEntry();
+}
+
 LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_CLOSE:
+            // The taskbar entry's close and Alt+F4 on it close the main form,
+            // which hides the program; the application window stays.
+            if (Form* main = MainForm()) main->Close();
+            return 0;
         case WM_QUERYENDSESSION:
             return TRUE;  // no objection to logging off
         case WM_ENDSESSION:

@@ -39,10 +39,11 @@ public:
     }
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
 
-    // Shows the main form and runs the message loop until a terminate
-    // request, then shuts down. After a terminate request made during start-up
-    // nothing is shown and the loop does not run.
-    void Run();
+    // Shows the main form (or, for a minimized show command, minimizes the
+    // program) and runs the message loop until a terminate request, then shuts
+    // down. After a terminate request made during start-up nothing is shown
+    // and the loop does not run.
+    void Run(int showCommand = SW_SHOWNORMAL);
     // Handles every message waiting for this thread as the loop would, then
     // returns.
     void ProcessMessages();
@@ -56,6 +57,14 @@ public:
     // shows again what the minimize hid. OnMinimize runs after each minimize.
     void Minimize();
     void Restore();
+    // Makes the application window the foreground window, which passes the
+    // activation on to the frontmost visible, enabled form.
+    void BringToFront();
+    // The taskbar entry is the application window: shown while a form is,
+    // hidden when the last visible form hides, and hidden on request.
+    void ShowTaskbarEntry();
+    void HideTaskbarEntry();
+    void FormHidden();
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
     std::function<void()> OnMinimize;
 

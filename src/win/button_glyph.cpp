@@ -15,10 +15,9 @@ UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
     constexpr int kStates = 6;
     constexpr int kDisabled = 3;
 
-    const HDC screen = GetDC(nullptr);
-    UniqueMemoryDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
-    UniqueBitmap strip(CreateCompatibleBitmap(screen, glyph * scale * kStates, height * scale));
-    ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    UniqueMemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+    UniqueBitmap strip(CreateCompatibleBitmap(screen.Get(), glyph * scale * kStates, height * scale));
     COLORREF transparent;
     {
         Selection a(from.Get(), source.Get()), b(to.Get(), strip.Get());

@@ -41,10 +41,14 @@ void Form::Destroy() {
 // the program's restore shows forms again without one.
 void Form::Show() {
     if (!Visible()) RunReportingFailures([this] { FormShow(); });
+    Application.ShowTaskbarEntry();
     ShowWindow(Handle(), SW_SHOW);
 }
 
-void Form::Hide() { ShowWindow(Handle(), SW_HIDE); }
+void Form::Hide() {
+    ShowWindow(Handle(), SW_HIDE);
+    Application.FormHidden();
+}
 
 void Form::Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }
 

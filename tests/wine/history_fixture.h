@@ -83,6 +83,7 @@ protected:
         });
     }
     void TearDown() override {
+        Application.Restore();
         form.reset();
         SetShellLauncher(previous_);
         DeleteFileA(path.c_str());

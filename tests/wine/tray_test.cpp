@@ -1,0 +1,70 @@
+// The notification-area icon's record and the main window's part in hiding
+// and restoring the program, in-process with real windows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/main_window.h"
+#include "history_fixture.h"
+#include "win/tray_icon.h"
+
+namespace {
+
+TEST(TrayIconData, OldestLayoutWithTheTipZeroPadded) {
+    const HWND window = reinterpret_cast<HWND>(0x1234);
+    const NOTIFYICONDATAA data = MakeTrayIconData(window, nullptr, "Click to restore Quorvane");
+    EXPECT_EQ(data.cbSize, sizeof(void*) == 8 ? 104u : 88u);
+    EXPECT_EQ(data.hWnd, window);
+    EXPECT_EQ(data.uID, 123u);
+    EXPECT_EQ(data.uFlags, 7u);
+    EXPECT_EQ(data.uCallbackMessage, 1357u);
+    EXPECT_STREQ(data.szTip, "Click to restore Quorvane");
+    for (size_t i = 25; i < 64; ++i) EXPECT_EQ(data.szTip[i], 0) << i;
+
+    const NOTIFYICONDATAA cut = MakeTrayIconData(window, nullptr, std::string(80, 'x'));
+    EXPECT_EQ(std::string(cut.szTip), std::string(63, 'x'));
+}
+
+using TrayTest = HistoryTest;
+
+std::vector<std::string> MenuEntries(HMENU menu) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+TEST_F(TrayTest, CloseSavesAndHidesTheProgramAndTheIconBringsItBack) {
+    StartForm();
+    EXPECT_EQ(form->TrayIconData().hWnd, form->Handle());
+    EXPECT_EQ(MenuEntries(form->PopupMenu1()),
+              (std::vector<std::string>{"&Whois Lookup", "Bulk Whois Lookup", "&About / Exit"}));
+
+    TypeAndPress("kept.example", VK_RETURN);
+    Close();
+    EXPECT_EQ(ReadFile(path), "kept.example\r\n");
+    EXPECT_TRUE(Application.Minimized());
+    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(IsWindowVisible(Application.Handle()));  // no taskbar entry
+
+    for (UINT mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONUP}) {
+        SendMessageA(form->Handle(), kTrayCallbackMessage, kTrayIconId, mouse);
+        EXPECT_FALSE(form->Visible()) << mouse;
+    }
+    SendMessageA(form->Handle(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONUP);
+    Application.ProcessMessages();
+    EXPECT_FALSE(Application.Minimized());
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(GetForegroundWindow(), form->Handle());
+
+    // The menu's first entry restores too.
+    Close();
+    SendMessageA(form->Handle(), WM_COMMAND, TForm1::kWhoisLookup1, 0);
+    EXPECT_TRUE(form->Visible());
+}
+
+}  // namespace
