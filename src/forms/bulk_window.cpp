@@ -1,6 +1,8 @@
 #include "forms/bulk_window.h"
 
 #include <array>
+#include <string_view>
+#include <vector>
 
 #include "core/bulk_entry.h"
 #include "core/lookup_address.h"
@@ -72,21 +74,72 @@ void TFormBulkWhoisLookupTool::Command(int id, int notification) {
     if (id == kBitBtnBulkLookup && notification == BN_CLICKED) BitBtnBulkLookupClick();
 }
 
-// The line count is taken once: lines that shrink to fewer display lines
-// leave indexes past the new end, which read as empty and replace nothing.
+// Line by line as the box counts its lines: display lines, the count taken
+// once. A line that shrinks to fewer display lines moves the lines after it
+// up, and indexes past the new end read as empty and replace nothing.
+//
+// The box itself finds each display line from the first and reflows its text
+// on every replacement, which makes that walk quadratic. Lines of the text
+// wrap independently of each other, so the walk runs instead over a few lines
+// of the text at a time in a hidden twin of the box (same class, styles, size
+// and font, so the same wrapping), and the box receives the result once.
 void TFormBulkWhoisLookupTool::NormalizeLines() {
-    MemoLines lines(Memo1());
-    const int count = lines.Count();
-    // One repaint at the end instead of one per line.
-    SendMessageA(Memo1(), WM_SETREDRAW, FALSE, 0);
-    struct RedrawAgain {
-        HWND memo;
-        ~RedrawAgain() {
-            SendMessageA(memo, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(memo, nullptr, TRUE);
+    constexpr int kLinesPerPiece = 64;
+    const HWND memo = Memo1();
+    const int count = MemoLines(memo).Count();
+    if (count == 0) return;
+    // The text in pieces of whole lines; the line breaks between pieces stay.
+    const std::string text = WindowText(memo);
+    std::vector<std::string> pieces;
+    for (size_t start = 0;;) {
+        size_t end = start;
+        for (int i = 0; i < kLinesPerPiece && end != std::string::npos; ++i)
+            end = text.find("\r\n", i == 0 ? start : end + 2);
+        pieces.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+
+    RECT frame{};
+    GetWindowRect(memo, &frame);
+    const UniqueWindow twin(CreateWindowExA(
+        static_cast<DWORD>(GetWindowLongPtrA(memo, GWL_EXSTYLE)), "EDIT", "",
+        static_cast<DWORD>(GetWindowLongPtrA(memo, GWL_STYLE)) & ~(WS_VISIBLE | WS_TABSTOP), 0, 0,
+        frame.right - frame.left, frame.bottom - frame.top, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr));
+    SendMessageA(twin.Get(), EM_SETLIMITTEXT, 0, 0);
+    SendMessageA(twin.Get(), WM_SETFONT, SendMessageA(memo, WM_GETFONT, 0, 0), FALSE);
+    MemoLines lines(twin.Get());
+
+    size_t piece = 0;  // the piece that display line `index` of the box lies in
+    int line = 0;      // and its display line there
+    size_t caretPiece = 0;
+    DWORD caret = 0;
+    SetWindowTextA(twin.Get(), pieces[0].c_str());
+    for (int index = 0; index < count; ++index, ++line) {
+        for (int shown; line >= (shown = lines.DisplayLines());) {
+            line -= shown;
+            pieces[piece] = WindowText(twin.Get());
+            if (++piece == pieces.size()) break;
+            SetWindowTextA(twin.Get(), pieces[piece].c_str());
         }
-    } redrawAgain{Memo1()};
-    for (int i = 0; i < count; ++i) lines.Replace(i, NormalizeEntry(lines.Line(i), LowerCaseAnsi));
+        if (piece == pieces.size()) break;
+        lines.Replace(line, NormalizeEntry(lines.Line(line), LowerCaseAnsi));
+        caretPiece = piece;
+        SendMessageA(twin.Get(), EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    }
+    if (piece < pieces.size()) pieces[piece] = WindowText(twin.Get());
+
+    std::string normalized;
+    normalized.reserve(text.size());
+    size_t caretAt = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) normalized += "\r\n";
+        if (i == caretPiece) caretAt = normalized.size() + caret;
+        normalized += pieces[i];
+    }
+    SetWindowTextA(memo, normalized.c_str());
+    // Where the last replacement leaves the caret in the box.
+    SendMessageA(memo, EM_SETSEL, caretAt, static_cast<LPARAM>(caretAt));
 }
 
 // Runs inside the click and dispatches nothing until it ends: the pauses are

@@ -19,8 +19,10 @@ public:
     // line break after it; past the end, nothing changes.
     void Replace(int index, const std::string& text);
 
-private:
+    // Display lines, the empty last one included.
     int DisplayLines() const;
+
+private:
 
     HWND edit_;
 };
