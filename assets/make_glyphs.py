@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the Lookup button's picture and writes lookup_glyph.bmp.
+"""Draws the buttons' pictures and writes them beside this file.
 
-A 16 x 16 sheet of paper with a folded top-right corner and five short lines of
-"text", black on white, beside its greyed twin: one 32 x 16 bitmap of 16
+Each is a 16 x 16 picture beside its greyed twin: one 32 x 16 bitmap of 16
 colours (4 bits per pixel). The bottom-left pixel's colour, purple, is the
 transparent one. Standard library only; the output is a pure function of this
 file.
+
+- lookup_glyph.bmp: a sheet of paper with a folded top-right corner and five
+  short lines of "text", black on white (the Lookup button).
+- bulk_glyph.bmp: four such sheets fanned from the top left to the bottom
+  right, the front one with its fold and lines (the Bulk Lookup button).
 """
 import struct
 import sys
@@ -41,11 +45,49 @@ SHEET = [
 ]
 
 
-def pixels():
+# The front sheet of the fanned pile; ' ' leaves what is behind it.
+FRONT_SHEET = [
+    "######   ",
+    "#....##  ",
+    "#....#.# ",
+    "#....####",
+    "#.......#",
+    "#.#####.#",
+    "#.......#",
+    "#.####..#",
+    "#.......#",
+    "#.#####.#",
+    "#########",
+]
+
+
+def fanned_sheets():
+    """Three plain 9 x 11 sheets and the front one, each two right and one down
+    from the one behind it."""
+    grid = [[" "] * 16 for _ in range(16)]
+    for k in range(3):
+        left, top = 2 * k, 1 + k
+        for y in range(top, top + 11):
+            for x in range(left, left + 9):
+                grid[y][x] = "#" if y in (top, top + 10) or x in (left, left + 8) else "."
+    for y, row in enumerate(FRONT_SHEET):
+        for x, c in enumerate(row):
+            if c != " ":
+                grid[4 + y][6 + x] = c
+    return ["".join(row) for row in grid]
+
+
+GLYPHS = {
+    "lookup_glyph.bmp": SHEET,
+    "bulk_glyph.bmp": fanned_sheets(),
+}
+
+
+def pixels(picture):
     """32 x 16 colour indices, top-down: the normal image, then the greyed twin."""
     normal = {"#": BLACK, ".": WHITE, " ": PURPLE}
     greyed = {"#": GREY, ".": SILVER, " ": PURPLE}
-    return [[normal[c] for c in row] + [greyed[c] for c in row] for row in SHEET]
+    return [[normal[c] for c in row] + [greyed[c] for c in row] for row in picture]
 
 
 def bmp(rows):
@@ -65,10 +107,12 @@ def bmp(rows):
 
 
 def main():
-    rows = pixels()
-    assert rows[-1][0] == PURPLE, "the bottom-left pixel names the transparent colour"
-    out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).with_name("lookup_glyph.bmp")
-    out.write_bytes(bmp(rows))
+    folder = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).parent
+    for name, picture in GLYPHS.items():
+        rows = pixels(picture)
+        assert len(rows) == 16 and all(len(row) == 32 for row in rows)
+        assert rows[-1][0] == PURPLE, "the bottom-left pixel names the transparent colour"
+        (folder / name).write_bytes(bmp(rows))
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 // fixed order, and hands control to the application object.
 #include <windows.h>
 
+#include "forms/bulk_window.h"
 #include "forms/main_window.h"
 #include "forms/search_history.h"
 #include "forms/settings_window.h"
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SearchHistory history(ExecutableFolder());
     Application.CreateForm(Form1, history);
     Application.CreateForm(FormSetting, history);
+    Application.CreateForm(FormBulkWhoisLookupTool);
     Application.Run(showCommand);
     return 0;
 }

@@ -22,6 +22,14 @@ inline constexpr char kMenuWhoisLookup[] = "&Whois Lookup";
 inline constexpr char kMenuBulkWhoisLookup[] = "Bulk Whois Lookup";
 inline constexpr char kMenuAboutExit[] = "&About / Exit";
 
+inline constexpr char kBulkCaption[] = "Bulk Whois Lookup Tool";
+inline constexpr char kBulkLookupButton[] = "Bulk Lookup";
+inline constexpr char kPleaseWait[] = "Please wait..";
+// Four example entries: two domain names, an IPv4 address and an AS number,
+// all from the ranges kept for documentation.
+inline constexpr char kBulkHint[] =
+    "10 website at\r\nonce click\r\n\r\nexample : \r\nexample.com\r\nexample.org\r\n192.0.2.1\r\nAS64500";
+
 // Message boxes.
 inline constexpr char kWarningCaption[] = "Warning";
 inline constexpr char kErrorCaption[] = "Error";

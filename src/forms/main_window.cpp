@@ -6,6 +6,7 @@
 #include "core/lookup_address.h"
 #include "core/query_text.h"
 #include "core/texts.h"
+#include "forms/bulk_window.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
 #include "forms/settings_window.h"
@@ -155,9 +156,15 @@ void TForm1::RestoreMainWindow() {
     Application.BringToFront();
 }
 
-void TForm1::WhoisLookup1Click() { RestoreMainWindow(); }
+void TForm1::WhoisLookup1Click() {
+    RestoreMainWindow();
+    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+}
 
-void TForm1::BulkWhoisLookup1Click() { Close(); }
+void TForm1::BulkWhoisLookup1Click() {
+    Close();
+    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
+}
 
 void TForm1::About1Click() {}
 

@@ -116,6 +116,7 @@ void Form::RememberFocus() {
 
 void Form::RestoreFocus() {
     HWND target = focus_ && IsWindow(focus_) && IsChild(Handle(), focus_) ? focus_ : nullptr;
+    if (!target && layout_.initialFocus) target = Control(layout_.initialFocus);
     if (!target) target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
     if (target) SetFocus(target);
 }

@@ -44,6 +44,7 @@ struct FormLayout {
     int clientWidth = 0, clientHeight = 0;
     FontLayout font{};
     std::span<const ControlLayout> controls{};
+    int initialFocus = 0;  // a control's id; 0: the first in tab order
 };
 
 // Creates the controls of a layout as children of `parent`, in tab order, at

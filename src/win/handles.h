@@ -51,6 +51,9 @@ inline UniqueKernelHandle FileHandle(HANDLE handle) {
     return UniqueKernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
+inline void DestroyWindowHandle(HWND window) { DestroyWindow(window); }
+using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
+
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 // Only for icons the program made or loaded unshared: LoadIconA's are shared

@@ -1,0 +1,181 @@
+#include "forms/bulk_window.h"
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "core/bulk_entry.h"
+#include "core/lookup_address.h"
+#include "core/texts.h"
+#include "forms/main_window.h"
+#include "forms/open_address.h"
+#include "win/application.h"
+#include "win/handles.h"
+#include "win/memo_lines.h"
+#include "win/tray_icon.h"
+#include "win/window_text.h"
+
+TFormBulkWhoisLookupTool* FormBulkWhoisLookupTool = nullptr;
+
+namespace {
+
+constexpr std::array<ControlLayout, 4> kControls{{
+    {.windowClass = "BUTTON", .name = "BitBtnBulkLookup", .id = TFormBulkWhoisLookupTool::kBitBtnBulkLookup,
+     .caption = texts::kBulkLookupButton, .left = 200, .top = 8, .width = 97, .height = 25, .style = BS_PUSHBUTTON,
+     .picture = "BULKGLYPH"},
+    // Wraps at its width: no horizontal scrolling, no scroll bars.
+    {.windowClass = "EDIT", .name = "Memo1", .id = TFormBulkWhoisLookupTool::kMemo1, .left = 8, .top = 8,
+     .width = 185, .height = 169, .style = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+     .exStyle = WS_EX_CLIENTEDGE},
+    {.windowClass = "STATIC", .name = "Label1", .id = TFormBulkWhoisLookupTool::kLabel1, .left = 212, .top = 44,
+     .style = SS_LEFT | SS_NOPREFIX, .tabStop = false},
+    {.windowClass = "STATIC", .name = "Label2", .id = TFormBulkWhoisLookupTool::kLabel2, .caption = texts::kBulkHint,
+     .left = 208, .top = 64, .width = 75, .height = 104, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false},
+}};
+
+constexpr FormLayout kLayout{
+    .windowClass = "TFormBulkWhoisLookupTool",
+    .caption = texts::kBulkCaption,
+    .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS,
+    .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+    .clientWidth = 299,
+    .clientHeight = 181,
+    .controls = kControls,
+    .initialFocus = TFormBulkWhoisLookupTool::kMemo1,
+};
+
+// The platform's locale-aware lower-casing of ANSI text, length kept.
+void LowerCaseAnsi(std::string& text) {
+    if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+}
+
+}  // namespace
+
+TFormBulkWhoisLookupTool::TFormBulkWhoisLookupTool() : Form(kLayout) {}
+
+void TFormBulkWhoisLookupTool::ControlsCreated() {
+    SendMessageA(Memo1(), EM_SETLIMITTEXT, 0, 0);  // no limit
+}
+
+void TFormBulkWhoisLookupTool::FormCreate() { PlaceAboveNotificationArea(Handle()); }
+
+// Showing the bulk window closes the main window (history saved, program
+// hidden in the notification area).
+void TFormBulkWhoisLookupTool::FormShow() {
+    if (Form1) Form1->Close();
+}
+
+bool TFormBulkWhoisLookupTool::FormClose() {
+    Application.Restore();
+    return true;
+}
+
+void TFormBulkWhoisLookupTool::Command(int id, int notification) {
+    if (id == kBitBtnBulkLookup && notification == BN_CLICKED) BitBtnBulkLookupClick();
+}
+
+// Line by line as the box counts its lines: display lines, the count taken
+// once. A line that shrinks to fewer display lines moves the lines after it
+// up, and indexes past the new end read as empty and replace nothing.
+//
+// The box itself finds each display line from the first and reflows its text
+// on every replacement, which makes that walk quadratic. Lines of the text
+// wrap independently of each other, so the walk runs instead over a few lines
+// of the text at a time in a hidden twin of the box (same class, styles, size
+// and font, so the same wrapping), and the box receives the result once.
+void TFormBulkWhoisLookupTool::NormalizeLines() {
+    constexpr int kLinesPerPiece = 64;
+    const HWND memo = Memo1();
+    const int count = MemoLines(memo).Count();
+    if (count == 0) return;
+    // The text in pieces of whole lines; the line breaks between pieces stay.
+    const std::string text = WindowText(memo);
+    std::vector<std::string> pieces;
+    for (size_t start = 0;;) {
+        size_t end = start;
+        for (int i = 0; i < kLinesPerPiece && end != std::string::npos; ++i)
+            end = text.find("\r\n", i == 0 ? start : end + 2);
+        pieces.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+
+    RECT frame{};
+    GetWindowRect(memo, &frame);
+    const UniqueWindow twin(CreateWindowExA(
+        static_cast<DWORD>(GetWindowLongPtrA(memo, GWL_EXSTYLE)), "EDIT", "",
+        static_cast<DWORD>(GetWindowLongPtrA(memo, GWL_STYLE)) & ~(WS_VISIBLE | WS_TABSTOP), 0, 0,
+        frame.right - frame.left, frame.bottom - frame.top, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr));
+    SendMessageA(twin.Get(), EM_SETLIMITTEXT, 0, 0);
+    SendMessageA(twin.Get(), WM_SETFONT, SendMessageA(memo, WM_GETFONT, 0, 0), FALSE);
+    MemoLines lines(twin.Get());
+
+    size_t piece = 0;  // the piece that display line `index` of the box lies in
+    int line = 0;      // and its display line there
+    size_t caretPiece = 0;
+    DWORD caret = 0;
+    SetWindowTextA(twin.Get(), pieces[0].c_str());
+    for (int index = 0; index < count; ++index, ++line) {
+        for (int shown; line >= (shown = lines.DisplayLines());) {
+            line -= shown;
+            pieces[piece] = WindowText(twin.Get());
+            if (++piece == pieces.size()) break;
+            SetWindowTextA(twin.Get(), pieces[piece].c_str());
+        }
+        if (piece == pieces.size()) break;
+        lines.Replace(line, NormalizeEntry(lines.Line(line), LowerCaseAnsi));
+        caretPiece = piece;
+        SendMessageA(twin.Get(), EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    }
+    if (piece < pieces.size()) pieces[piece] = WindowText(twin.Get());
+
+    std::string normalized;
+    normalized.reserve(text.size());
+    size_t caretAt = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) normalized += "\r\n";
+        if (i == caretPiece) caretAt = normalized.size() + caret;
+        normalized += pieces[i];
+    }
+    SetWindowTextA(memo, normalized.c_str());
+    // Where the last replacement leaves the caret in the box.
+    SendMessageA(memo, EM_SETSEL, caretAt, static_cast<LPARAM>(caretAt));
+}
+
+// Runs inside the click and dispatches nothing until it ends: the pauses are
+// plain sleeps.
+void TFormBulkWhoisLookupTool::BitBtnBulkLookupClick() {
+    EnableWindow(BitBtnBulkLookup(), FALSE);
+    struct EnableAgain {
+        HWND button;
+        ~EnableAgain() { EnableWindow(button, TRUE); }
+    } enableAgain{BitBtnBulkLookup()};
+    NormalizeLines();
+    MemoLines lines(Memo1());
+    const int entries = std::min(lines.Count(), kEntriesPerRun);
+    for (int i = 0; i < entries; ++i) {
+        SetStatus(texts::kPleaseWait);
+        OpenAddress(Handle(), MakeLookupAddress(lines.Line(i)));
+        SleepEx(kPauseMs, FALSE);
+        SetStatus("");
+    }
+}
+
+void TFormBulkWhoisLookupTool::SetStatus(const std::string& text) {
+    const HWND label = Label1();
+    RECT before{};
+    GetWindowRect(label, &before);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&before), 2);
+    SetWindowTextA(label, text.c_str());
+    SIZE size{};
+    {
+        const WindowDc dc(label);
+        const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy ? size.cy : Scale(13),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Paint now, where the old text stood too.
+    RedrawWindow(Handle(), &before, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
