@@ -10,6 +10,11 @@ file.
   short lines of "text", black on white (the Lookup button).
 - bulk_glyph.bmp: four such sheets fanned from the top left to the bottom
   right, the front one with its fold and lines (the Bulk Lookup button).
+- The About window's buttons, transparent where olive: exit_glyph.bmp, a raised
+  button face with a black stop square, outlined in black, then aqua;
+  close_glyph.bmp, a maroon door outlined in black with an aqua pane and a
+  yellow knob; update_glyph.bmp, a compact disc outlined in black with lime,
+  yellow, aqua and fuchsia reflections and a silver-and-black hole.
 """
 import struct
 import sys
@@ -22,7 +27,8 @@ PALETTE = [
     (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
-BLACK, PURPLE, SILVER, GREY, WHITE = 0, 5, 7, 8, 15
+BLACK, MAROON, OLIVE, PURPLE, SILVER, GREY = 0, 1, 3, 5, 7, 8
+LIME, YELLOW, FUCHSIA, AQUA, WHITE = 10, 11, 13, 14, 15
 
 # Rows top-down. '#' outline and text, '.' paper, ' ' transparent.
 SHEET = [
@@ -77,16 +83,82 @@ def fanned_sheets():
     return ["".join(row) for row in grid]
 
 
+# The About window's pictures. ' ' is the transparent olive; the other
+# letters name colours of the palette below.
+EXIT = [
+    "                ",
+    " aaaaaaaaaaaaaa ",
+    " a############a ",
+    " a#wwwwwwwwwwg#a",
+    " a#wssssssssgg#a",
+    " a#ws######sgg#a",
+    " a#ws######sgg#a",
+    " a#ws######sgg#a",
+    " a#ws######sgg#a",
+    " a#ws######sgg#a",
+    " a#ws######sgg#a",
+    " a#wssssssssgg#a",
+    " a#wggggggggggg#",
+    " a##############",
+    " aaaaaaaaaaaaaaa",
+    "                ",
+]
+CLOSE = [
+    "                ",
+    "    ########    ",
+    "    #mmmmmm#    ",
+    "    #m####m#    ",
+    "    #m#aa#m#    ",
+    "    #m#aa#m#    ",
+    "    #m####m#    ",
+    "    #mmmmmm#    ",
+    "    #mmmmmm#    ",
+    "    #mmmmyy#    ",
+    "    #mmmmyy#    ",
+    "    #mmmmmm#    ",
+    "    #mmmmmm#    ",
+    "    #mmmmmm#    ",
+    "    ########    ",
+    "                ",
+]
+UPDATE = [
+    "                ",
+    "     ######     ",
+    "   ##wwwwww##   ",
+    "  #wwlllwwwaa#  ",
+    " #wwwwlllwaaww# ",
+    " #wwwwwllaawww# ",
+    "#wwwwww##wwwwww#",
+    "#wwwww#ss#wwwww#",
+    "#wwwww#ss#wwwww#",
+    "#wwwwww##wwwwww#",
+    " #wwwffyywwwww# ",
+    " #wwffyywwwwww# ",
+    "  #wffyywwwww#  ",
+    "   ##wwwwww##   ",
+    "     ######     ",
+    "                ",
+]
+
 GLYPHS = {
-    "lookup_glyph.bmp": SHEET,
-    "bulk_glyph.bmp": fanned_sheets(),
+    "lookup_glyph.bmp": (SHEET, PURPLE),
+    "bulk_glyph.bmp": (fanned_sheets(), PURPLE),
+    "exit_glyph.bmp": (EXIT, OLIVE),
+    "close_glyph.bmp": (CLOSE, OLIVE),
+    "update_glyph.bmp": (UPDATE, OLIVE),
 }
 
+# The greyed twin keeps black and white apart and turns every colour grey.
+NORMAL = {"#": BLACK, ".": WHITE, "w": WHITE, "s": SILVER, "g": GREY, "m": MAROON, "a": AQUA,
+          "y": YELLOW, "l": LIME, "f": FUCHSIA}
+GREYED = {"#": GREY, ".": SILVER, "w": SILVER, "s": SILVER, "g": GREY, "m": GREY, "a": SILVER,
+          "y": SILVER, "l": SILVER, "f": SILVER}
 
-def pixels(picture):
+
+def pixels(picture, transparent):
     """32 x 16 colour indices, top-down: the normal image, then the greyed twin."""
-    normal = {"#": BLACK, ".": WHITE, " ": PURPLE}
-    greyed = {"#": GREY, ".": SILVER, " ": PURPLE}
+    normal = dict(NORMAL, **{" ": transparent})
+    greyed = dict(GREYED, **{" ": transparent})
     return [[normal[c] for c in row] + [greyed[c] for c in row] for row in picture]
 
 
@@ -108,10 +180,10 @@ def bmp(rows):
 
 def main():
     folder = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).parent
-    for name, picture in GLYPHS.items():
-        rows = pixels(picture)
+    for name, (picture, transparent) in GLYPHS.items():
+        rows = pixels(picture, transparent)
         assert len(rows) == 16 and all(len(row) == 32 for row in rows)
-        assert rows[-1][0] == PURPLE, "the bottom-left pixel names the transparent colour"
+        assert rows[-1][0] == transparent, "the bottom-left pixel names the transparent colour"
         (folder / name).write_bytes(bmp(rows))
 
 

@@ -1,19 +1,35 @@
-// The entry point: makes the one search history and the windows, in their
-// fixed order, and hands control to the application object.
+// The entry point: makes the one search history and the picture classes, then
+// the windows in their fixed order, and hands control to the application object.
 #include <windows.h>
 
+#include <cstdlib>
+
+#include "forms/about_window.h"
 #include "forms/bulk_window.h"
 #include "forms/main_window.h"
 #include "forms/search_history.h"
 #include "forms/settings_window.h"
+#include "image/picture_classes.h"
 #include "win/application.h"
 #include "win/files.h"
+
+#if defined(__GLIBCXX__)
+// No exception leaves a handler, so the library's verbose terminate handler,
+// which prints a demangled type name nobody sees in a windowed program, would
+// only bring its demangler (about 45 KB) into the executable.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+#endif
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     Application.SetTitle("");
     Application.Initialize(instance);
     SearchHistory history(ExecutableFolder());
+    PictureClassRegistry pictures;
+    RegisterPngPicture(pictures);
     Application.CreateForm(Form1, history);
+    Application.CreateForm(FormAbout, pictures);
     Application.CreateForm(FormSetting, history);
     Application.CreateForm(FormBulkWhoisLookupTool);
     Application.Run(showCommand);

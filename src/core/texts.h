@@ -30,6 +30,17 @@ inline constexpr char kPleaseWait[] = "Please wait..";
 inline constexpr char kBulkHint[] =
     "10 website at\r\nonce click\r\n\r\nexample : \r\nexample.com\r\nexample.org\r\n192.0.2.1\r\nAS64500";
 
+inline constexpr char kAboutCaption[] = "About";
+inline constexpr char kCloseWindowButton[] = "Close Window";
+inline constexpr char kCheckUpdateButton[] = "Check Update";
+inline constexpr char kExitButton[] = "Exit";
+inline constexpr char kAboutTitle[] = "Quorvane v 1.0.0";
+// "&&" shows one "&".
+inline constexpr char kAboutDescription[] =
+    "Tessaloon is intended to lookup almost\r\nall Whois domain, Whois IP, Whois ASN,\r\n"
+    "check domain availability, geo IP Location,\r\nPR(Google Page rank) && Alexa rank";
+inline constexpr char kCopyrightLink[] = "(c) Quorvane - tessaloon.com";
+
 // Message boxes.
 inline constexpr char kWarningCaption[] = "Warning";
 inline constexpr char kErrorCaption[] = "Error";

@@ -7,6 +7,7 @@
 #include "core/bulk_entry.h"
 #include "core/lookup_address.h"
 #include "core/texts.h"
+#include "forms/about_window.h"
 #include "forms/main_window.h"
 #include "forms/open_address.h"
 #include "win/application.h"
@@ -60,9 +61,10 @@ void TFormBulkWhoisLookupTool::ControlsCreated() {
 void TFormBulkWhoisLookupTool::FormCreate() { PlaceAboveNotificationArea(Handle()); }
 
 // Showing the bulk window closes the main window (history saved, program
-// hidden in the notification area).
+// hidden in the notification area) and hides the About window.
 void TFormBulkWhoisLookupTool::FormShow() {
     if (Form1) Form1->Close();
+    if (FormAbout) FormAbout->Hide();
 }
 
 bool TFormBulkWhoisLookupTool::FormClose() {

@@ -6,6 +6,7 @@
 #include "core/lookup_address.h"
 #include "core/query_text.h"
 #include "core/texts.h"
+#include "forms/about_window.h"
 #include "forms/bulk_window.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
@@ -159,14 +160,18 @@ void TForm1::RestoreMainWindow() {
 void TForm1::WhoisLookup1Click() {
     RestoreMainWindow();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+    if (FormAbout) FormAbout->Hide();
 }
 
 void TForm1::BulkWhoisLookup1Click() {
     Close();
+    if (FormAbout) FormAbout->Close();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
 }
 
-void TForm1::About1Click() {}
+void TForm1::About1Click() {
+    if (FormAbout) FormAbout->Show();
+}
 
 // Looks up the search box's text as typed, unless it is blank or the placeholder.
 void TForm1::BitBtnGoClick() {

@@ -1,0 +1,151 @@
+#include "forms/about_window.h"
+
+#include <array>
+#include <span>
+
+#include "core/lookup_address.h"
+#include "core/texts.h"
+#include "forms/bulk_window.h"
+#include "forms/main_window.h"
+#include "forms/open_address.h"
+#include "win/application.h"
+#include "win/picture_draw.h"
+#include "win/tray_icon.h"
+
+TFormAbout* FormAbout = nullptr;
+
+namespace {
+
+constexpr FontLayout kBold{.bold = true};
+constexpr FontLayout kLink{.points = 10, .underline = true};
+constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+constexpr RECT kImage1{8, 48, 8 + 65, 48 + 65};
+
+// In tab order: Exit, Close Window, Check Update; the labels and the link are
+// no tab stops.
+constexpr std::array<ControlLayout, 6> kControls{{
+    {.windowClass = "BUTTON", .name = "BitBtn1", .id = TFormAbout::kBitBtn1, .caption = texts::kExitButton,
+     .left = 232, .top = 8, .width = 57, .height = 25, .style = BS_PUSHBUTTON, .picture = "EXITGLYPH"},
+    {.windowClass = "BUTTON", .name = "BitBtn2", .id = TFormAbout::kBitBtn2, .caption = texts::kCloseWindowButton,
+     .left = 8, .top = 8, .width = 105, .height = 25, .style = BS_PUSHBUTTON, .picture = "CLOSEGLYPH"},
+    {.windowClass = "BUTTON", .name = "BitBtnUpdate", .id = TFormAbout::kBitBtnUpdate,
+     .caption = texts::kCheckUpdateButton, .left = 120, .top = 8, .width = 105, .height = 25,
+     .style = BS_PUSHBUTTON, .picture = "UPDATEGLYPH"},
+    {.windowClass = "STATIC", .name = "Label1", .id = TFormAbout::kLabel1, .caption = texts::kAboutTitle,
+     .left = 80, .top = 45, .width = 209, .height = 13, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false,
+     .font = &kBold},
+    {.windowClass = "STATIC", .name = "Label2", .id = TFormAbout::kLabel2, .caption = texts::kAboutDescription,
+     .left = 80, .top = 64, .width = 202, .height = 52, .style = SS_LEFT, .tabStop = false},
+    {.windowClass = "STATIC", .name = "StaticText1", .id = TFormAbout::kStaticText1,
+     .caption = texts::kCopyrightLink, .left = 0, .top = 121, .width = 296, .height = 20,
+     .style = SS_CENTER | SS_NOPREFIX | SS_NOTIFY, .tabStop = false, .font = &kLink},
+}};
+
+constexpr FormLayout kLayout{
+    .windowClass = "TFormAbout",
+    .caption = texts::kAboutCaption,
+    .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+    .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
+    .clientWidth = 296,
+    .clientHeight = 141,
+    .controls = kControls,
+    .initialFocus = TFormAbout::kBitBtn2,
+};
+
+// The stored picture resource: the picture class's name, then its data.
+std::unique_ptr<TPngPicture> LoadLogo(const PictureClassRegistry& pictures) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, "ABOUTLOGO", MAKEINTRESOURCEA(10));  // RT_RCDATA
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) return nullptr;
+    MemoryReadStream stream(std::span(static_cast<const uint8_t*>(bytes), SizeofResource(module, found)));
+    std::unique_ptr<TGraphic> picture = LoadStoredPicture(pictures, stream);
+    if (auto* png = dynamic_cast<TPngPicture*>(picture.get())) {
+        picture.release();
+        return std::unique_ptr<TPngPicture>(png);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TFormAbout::TFormAbout(const PictureClassRegistry& pictures) : Form(kLayout), pictures_(pictures) {}
+
+TFormAbout::~TFormAbout() = default;
+
+RECT TFormAbout::Image1Rect() const {
+    return {Scale(kImage1.left), Scale(kImage1.top), Scale(kImage1.right), Scale(kImage1.bottom)};
+}
+
+// The logo is decoded once, here; a failure is reported and the window
+// shows without it.
+void TFormAbout::FormCreate() {
+    PlaceAboveNotificationArea(Handle());
+    logo_ = LoadLogo(pictures_);
+}
+
+void TFormAbout::FormShow() {
+    if (Form1) Form1->Hide();
+    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+}
+
+bool TFormAbout::FormClose() {
+    Application.Restore();
+    return true;
+}
+
+void TFormAbout::BitBtn1Click() { Application.Terminate(); }
+
+void TFormAbout::BitBtn2Click() {
+    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+    Hide();
+    Application.Restore();
+}
+
+void TFormAbout::BitBtnUpdateClick() { OpenAddressChecked(Handle(), ServiceHomeAddress()); }
+
+void TFormAbout::StaticText1Click() { OpenAddress(Handle(), ServiceHomeAddress()); }
+
+void TFormAbout::Command(int id, int notification) {
+    switch (id) {
+        case kBitBtn1:
+            if (notification == BN_CLICKED) BitBtn1Click();
+            break;
+        case kBitBtn2:
+            if (notification == BN_CLICKED) BitBtn2Click();
+            break;
+        case kBitBtnUpdate:
+            if (notification == BN_CLICKED) BitBtnUpdateClick();
+            break;
+        case kStaticText1:
+            if (notification == STN_CLICKED) StaticText1Click();
+            break;
+    }
+}
+
+// Image1: the logo scaled into its box, blended over the window's background.
+void TFormAbout::FormPaint(HDC dc) {
+    if (logo_) Draw(*logo_, dc, Image1Rect());
+}
+
+LRESULT TFormAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == Control(kStaticText1)) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, kLinkColor);
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_SETCURSOR:
+            // The link shows the pointing hand.
+            if (reinterpret_cast<HWND>(wParam) == Control(kStaticText1)) {
+                SetCursor(LoadCursorA(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+    }
+    return Form::HandleMessage(message, wParam, lParam);
+}
