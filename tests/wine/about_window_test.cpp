@@ -1,0 +1,86 @@
+// The About window: its logo as drawn on the screen, its tab order and its
+// two ways of opening the service's home page.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/about_window.h"
+#include "forms/open_address.h"
+#include "image/png_blend.h"
+#include "win/application.h"
+#include "win/handles.h"
+
+namespace {
+
+class AboutWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
+    void SetUp() override {
+        RegisterPngPicture(pictures);
+        form.Create();
+    }
+    PictureClassRegistry pictures;
+    TFormAbout form{pictures};
+};
+
+// The 65 x 65 box on the screen against the decoder's blend of the logo over
+// the button face, computed apart: equal to the bit.
+TEST_F(AboutWindowTest, LogoIsBlendedOverTheButtonFaceInItsBox) {
+    ASSERT_NE(form.Logo(), nullptr);
+    form.Show();
+    UpdateWindow(form.Handle());
+    const RECT box = form.Image1Rect();
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    ASSERT_EQ(width, form.Scale(65));
+
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const WindowDc screen(form.Handle());
+    UniqueBitmap shot(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
+    {
+        Selection selected(memory.Get(), shot.Get());
+        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), box.left, box.top, SRCCOPY);
+    }
+    GdiFlush();
+
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    std::vector<uint8_t> expected(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < expected.size(); i += 4) {
+        expected[i] = GetBValue(face);
+        expected[i + 1] = GetGValue(face);
+        expected[i + 2] = GetRValue(face);
+    }
+    BlendPicture(*form.Logo(), expected.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    const auto* seen = static_cast<const uint8_t*>(bits);
+    int differing = 0;
+    for (size_t i = 0; i < expected.size(); i += 4)
+        differing += seen[i] != expected[i] || seen[i + 1] != expected[i + 1] || seen[i + 2] != expected[i + 2];
+    EXPECT_EQ(differing, 0);
+    form.Hide();
+}
+
+TEST_F(AboutWindowTest, TabOrderAndTheTwoWaysToTheHomePage) {
+    std::vector<int> order;
+    for (HWND c = GetNextDlgTabItem(form.Handle(), nullptr, FALSE); c && order.size() < 4;
+         c = GetNextDlgTabItem(form.Handle(), c, FALSE))
+        order.push_back(GetDlgCtrlID(c));
+    EXPECT_EQ(order, (std::vector<int>{TFormAbout::kBitBtn1, TFormAbout::kBitBtn2, TFormAbout::kBitBtnUpdate,
+                                       TFormAbout::kBitBtn1}));
+
+    std::vector<std::string> opened;
+    const ShellLauncher previous = SetShellLauncher(
+        [&](HWND owner, const char* verb, const char* file, const char*, const char*, int) {
+            opened.push_back(std::string(verb) + " " + file + (owner == form.Handle() ? "" : " (other owner)"));
+            return INT_PTR{42};
+        });
+    SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(TFormAbout::kStaticText1, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.Control(TFormAbout::kStaticText1)));
+    SendMessageA(form.Control(TFormAbout::kBitBtnUpdate), BM_CLICK, 0, 0);
+    SetShellLauncher(previous);
+    EXPECT_EQ(opened, (std::vector<std::string>{"open http://tessaloon.com", "Open http://tessaloon.com"}));
+}
+
+}  // namespace
