@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/bulk_entry.h"
+#include "forms/open_address.h"
 #include "forms/bulk_window.h"
 #include "win/application.h"
 #include "win/memo_lines.h"
@@ -64,6 +65,34 @@ TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
         ASSERT_EQ(WindowText(form.Memo1()), WindowText(reference)) << text;
     }
     DestroyWindow(reference);
+}
+
+// The run dispatches nothing while it waits, so the status must be painted
+// when it is set: at the hand-off the label shows "Please wait.." with no
+// paint pending, and afterwards it is empty again, also painted.
+TEST_F(BulkWindowTest, RunShowsItsStatusAndOpensTheNormalizedEntry) {
+    form.Show();
+    UpdateWindow(form.Handle());
+    std::vector<std::string> seen;
+    const ShellLauncher previous = SetShellLauncher([&](HWND owner, const char*, const char* file, const char*,
+                                                        const char*, int) {
+        const HWND label = form.Label1();
+        RECT size{};
+        GetClientRect(label, &size);
+        seen.push_back(std::string(file) + (owner == form.Handle() ? "" : " (other owner)") + " | " +
+                       WindowText(label) + (size.right > 0 ? "" : " (no width)") +
+                       (GetUpdateRect(label, nullptr, FALSE) ? " (not painted)" : ""));
+        return INT_PTR{42};
+    });
+    SetWindowTextA(form.Memo1(), " HTTPS://www.Ex.COM/x\r\n");  // short enough not to wrap
+    SendMessageA(form.BitBtnBulkLookup(), BM_CLICK, 0, 0);
+    SetShellLauncher(previous);
+    EXPECT_EQ(seen, std::vector<std::string>{"http://tessaloon.com/whois/ex.com | Please wait.."});
+    EXPECT_EQ(WindowText(form.Memo1()), "ex.com\r\n");
+    EXPECT_EQ(WindowText(form.Label1()), "");
+    EXPECT_FALSE(GetUpdateRect(form.Label1(), nullptr, FALSE));
+    EXPECT_TRUE(IsWindowEnabled(form.BitBtnBulkLookup()));
+    form.Hide();
 }
 
 }  // namespace
