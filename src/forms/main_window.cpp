@@ -108,7 +108,7 @@ void TForm1::SaveAtEnd(bool sessionEnding) {
 }
 
 void TForm1::FormDestroy() {
-    if (Application.OnMinimize) Application.OnMinimize = nullptr;
+    Application.OnMinimize = nullptr;
     DeleteTrayIcon(trayIconData_);
     guard_.Release();
 }
