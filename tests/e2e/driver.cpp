@@ -637,6 +637,115 @@ void MinimizedLaunchStartsInTray() {
     CheckNothingLeft();
 }
 
+constexpr char kLookupPrefix[] = "http://tessaloon.com/whois/";
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string all;
+    for (const std::string& part : parts) all += "[" + part + "]";
+    return all;
+}
+
+// Another process's static text as the system keeps it: read without a
+// message, so also while the program handles none.
+std::string CaptionOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// The recorder stamps its own start, which lags the hand-off by a varying few
+// tens of milliseconds: a gap between two stamps may be that much short, and
+// so may the run's whole span, in which the lags do not add up.
+constexpr long long kPauseMs = 1000, kRecorderStartJitterMs = 100;
+
+// Clicks Bulk Lookup and follows the run until the button is enabled again:
+// `count` lookups after the recorder's `before` calls, the button disabled and
+// the status showing while they go, each at least the pause after the one
+// before. Returns their queries.
+std::vector<std::string> BulkRun(HWND bulk, size_t before, size_t count) {
+    const HWND button = GetDlgItem(bulk, 101), status = GetDlgItem(bulk, 103);
+    PostMessageA(button, BM_CLICK, 0, 0);
+    WaitForRecordedCalls(before + 1);
+    Check(!IsWindowEnabled(button) && CaptionOf(status) == "Please wait..",
+          "during the run the button is enabled or the status says \"" + CaptionOf(status) + "\"");
+    WaitForRecordedCalls(before + count);
+    WaitUntil([&] { return IsWindowEnabled(button); }, "button not enabled after the run");
+    Check(CaptionOf(status).empty(), "status after the run: \"" + CaptionOf(status) + "\"");
+    const auto calls = RecordedCalls();
+    Check(calls.size() == before + count, "recorder saw " + std::to_string(calls.size() - before) + " lookups");
+    std::vector<std::string> queries;
+    for (size_t i = before; i < calls.size(); ++i) {
+        const std::string& address = calls[i].back();
+        Check(calls[i].size() == 3 && StartsWith(address, kLookupPrefix), "browser got \"" + address + "\"");
+        queries.push_back(address.substr(std::strlen(kLookupPrefix)));
+        const long long gap = i > before ? std::stoll(calls[i][0]) - std::stoll(calls[i - 1][0]) : kPauseMs;
+        Check(gap >= kPauseMs - kRecorderStartJitterMs,
+              "lookup " + std::to_string(i - before) + " came " + std::to_string(gap) + " ms after the one before");
+    }
+    const long long span = std::stoll(calls.back()[0]) - std::stoll(calls[before][0]);
+    Check(span >= static_cast<long long>(count - 1) * kPauseMs - kRecorderStartJitterMs,
+          "the run's lookups spanned only " + std::to_string(span) + " ms");
+    return queries;
+}
+
+// The tray menu's bulk entry closes the main window and shows the bulk
+// window; a run normalizes every line of the box in place and looks up the
+// first ten display lines, a second apart.
+void BulkLookupChain() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    PostMessageA(main, WM_COMMAND, 202, 0);
+    const HWND bulk = WaitForVisibleWindowOf(process, "TFormBulkWhoisLookupTool");
+    Check(Text(bulk) == "Bulk Whois Lookup Tool", "bulk window caption \"" + Text(bulk) + "\"");
+    WaitUntil([&] { return !IsWindowVisible(main); }, "main window still shows beside the bulk window");
+    Check(GetFileAttributesA(HistoryPath().c_str()) != INVALID_FILE_ATTRIBUTES && ReadAll(HistoryPath()).empty(),
+          "closing the main window left no empty History.txt");
+
+    // Twelve lines, none wrapping: the last two are normalized, not looked up.
+    const char* const kExamples[][2] = {
+        {"http://www.Host.Example/x/y", "host.example"}, {"  www.host.example  ", "host.example"},
+        {"https://www.host.example/", "host.example"},   {"HTTP://HOST.EXAMPLE", "host.example"},
+        {"WWW.HOST.EXAMPLE", "www.host.example"},        {"host.example==xyz", "host.example"},
+        {"a/b==c", "a"},                                 {"192.0.2.1/24", "192.0.2.1"},
+        {"AS64500", "as64500"},                          {"hthttp://tp://ab", "ab"},
+        {"wwwww.w.ab", "ab"},                            {"/host.example", ""},
+    };
+    std::string text, normalized;
+    std::vector<std::string> firstTen;
+    for (const auto& [line, entry] : kExamples) {
+        text += (text.empty() ? "" : "\r\n") + std::string(line);
+        normalized += (normalized.empty() ? "" : "\r\n") + std::string(entry);
+        if (firstTen.size() < 10) firstTen.push_back(entry);
+    }
+    const HWND memo = GetDlgItem(bulk, 102);
+    SendMessageA(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Check(SendMessageA(memo, EM_GETLINECOUNT, 0, 0) == 12, "the examples wrap in the box");
+    auto queries = BulkRun(bulk, 0, 10);
+    Check(queries == firstTen, "looked up " + Joined(queries));
+    Check(Text(memo) == normalized, "box after the run: \"" + Text(memo) + "\"");
+
+    // An empty box opens nothing; typed lines ending in a break have no final
+    // empty entry. Posted in turn, each step waits for the one before.
+    SendMessageA(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    PostMessageA(GetDlgItem(bulk, 101), BM_CLICK, 0, 0);
+    Type(memo, "a\r\rb\r");
+    queries = BulkRun(bulk, 10, 3);
+    Check(queries == std::vector<std::string>{"a", "", "b"}, "looked up " + Joined(queries));
+    Check(Text(memo) == "a\r\n\r\nb\r\n", "box after the run: \"" + Text(memo) + "\"");
+
+    // A line wider than the box is several display lines, each looked up.
+    const std::string longLine(120, 'a');
+    SendMessageA(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longLine.c_str()));
+    const auto shown = static_cast<size_t>(SendMessageA(memo, EM_GETLINECOUNT, 0, 0));
+    Check(shown > 1 && shown <= 10, "the long line shows as " + std::to_string(shown) + " lines");
+    queries = BulkRun(bulk, 13, shown);
+    std::string rejoined;
+    for (const std::string& query : queries) rejoined += query.empty() ? "<empty>" : query;
+    Check(rejoined == longLine, "looked up " + Joined(queries));
+    EndAndCheckNothingLeft(process);
+}
+
 // For the run command's screenshot: starts the program and leaves it running
 // once its main window shows.
 void Show() {
@@ -666,6 +775,7 @@ constexpr Case kCases[] = {
     {"completion_double_byte", CompletionDoubleByte},
     {"tray_chain", TrayChain},
     {"minimized_launch_starts_in_tray", MinimizedLaunchStartsInTray},
+    {"bulk_lookup_chain", BulkLookupChain},
     {"show", Show},
 };
 
