@@ -746,6 +746,142 @@ void BulkLookupChain() {
     EndAndCheckNothingLeft(process);
 }
 
+// The tray menu's commands and the About window's controls.
+constexpr WPARAM kWhoisLookupCommand = 201, kBulkCommand = 202, kAboutCommand = 203;
+constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kLink = 106;
+const std::string kHomeAddress = "http://tessaloon.com";
+
+// Sent, not posted: it returns once the program has handled the message.
+void Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    Check(SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kStartTimeoutMs, nullptr) != 0,
+          "message " + std::to_string(message) + " not handled in time");
+}
+
+// A click on the link as the mouse makes it; the static itself notifies.
+void ClickLink(HWND about) {
+    Deliver(GetDlgItem(about, kLink), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    Deliver(GetDlgItem(about, kLink), WM_LBUTTONUP, 0, 0);
+}
+
+void CheckOpenedHome(size_t count) {
+    const auto calls = WaitForRecordedCalls(count);
+    Check(calls.back().size() == 3 && calls.back()[2] == kHomeAddress,
+          "browser got \"" + calls.back().back() + "\" among " + std::to_string(calls.back().size() - 1) + " arguments");
+}
+
+// The prefix's http handler made unstartable for the length of a case. The
+// handler's command is kept beside it, so a run killed halfway is undone by
+// the next one.
+constexpr char kHttpCommandKey[] = "http\\shell\\open\\command";
+constexpr char kKeptCommand[] = "QuorvaneKept";
+
+bool SetCommand(const char* name, const std::string& command) {
+    return RegSetKeyValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, name, REG_SZ, command.c_str(),
+                           static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool ReadCommand(const char* name, std::string& command) {
+    char text[MAX_PATH * 2] = {};
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, name, RRF_RT_REG_SZ, nullptr, text, &size)) return false;
+    command = text;
+    return true;
+}
+
+// Also runs while a failure unwinds: reports nothing, throws nothing.
+void RestoreHttpHandler() {
+    std::string kept;
+    if (ReadCommand(kKeptCommand, kept) && SetCommand(nullptr, kept))
+        RegDeleteKeyValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, kKeptCommand);
+}
+
+struct BrokenHttpHandler {
+    BrokenHttpHandler() {
+        std::string command;
+        Check(ReadCommand(nullptr, command) && SetCommand(kKeptCommand, command) &&
+                  SetCommand(nullptr, "\"C:\\nowhere\\browser.exe\" \"%1\""),
+              "cannot replace the http handler");
+    }
+    ~BrokenHttpHandler() { RestoreHttpHandler(); }
+};
+
+// From the tray menu: About hides the main and bulk windows (no save); the
+// link and Check Update open the home page; Close Window leaves the main
+// window hidden; Exit saves the history and ends the program.
+void AboutChain() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Deliver(main, WM_COMMAND, kBulkCommand);
+    const HWND bulk = WaitForVisibleWindowOf(process, "TFormBulkWhoisLookupTool");
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
+    Check(Text(about) == "About", "About caption \"" + Text(about) + "\"");
+    Check(!IsWindowVisible(main) && !IsWindowVisible(bulk), "About left the main or bulk window showing");
+    Deliver(main, WM_COMMAND, kWhoisLookupCommand);
+    WaitRestored(main);
+
+    CommitByEnter(SearchEdit(main), "about.example", 1);
+    const std::string saved = ReadAll(HistoryPath());
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    Check(IsWindowVisible(about) && !IsWindowVisible(main), "About not shown, or the main window stays");
+    ClickLink(about);
+    CheckOpenedHome(2);
+    Deliver(GetDlgItem(about, kCheckUpdateButton), BM_CLICK);
+    CheckOpenedHome(3);
+    Deliver(GetDlgItem(about, kCloseWindowButton), BM_CLICK);
+    Check(!IsWindowVisible(about) && !IsWindowVisible(bulk) && !IsWindowVisible(main),
+          "a window shows after Close Window");
+    Check(ReadAll(HistoryPath()) == saved, "History.txt written before Exit: \"" + ReadAll(HistoryPath()) + "\"");
+
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    Check(MarkerPresent() && IconPresent(main), "no marker or icon before Exit");
+    PostMessageA(GetDlgItem(about, kExitButton), BM_CLICK, 0, 0);
+    const DWORD code = WaitForExit(process);
+    Check(code == 0, "exit status " + std::to_string(code));
+    Check(!MarkerPresent(), "marker left after Exit");
+    Check(!IconPresent(main), "icon left after Exit");
+    Check(ReadAll(HistoryPath()) == "about.example\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// When the browser cannot be started, Check Update says so with the shell's
+// code and the About window stays; the link's hand-off reports nothing.
+void CheckUpdateFailureIsReported() {
+    BrokenHttpHandler broken;
+    SHELLEXECUTEINFOA probe{};
+    probe.cbSize = sizeof probe;
+    probe.fMask = SEE_MASK_FLAG_NO_UI;
+    probe.lpVerb = "Open";
+    probe.lpFile = kHomeAddress.c_str();
+    probe.nShow = SW_SHOWNORMAL;
+    ShellExecuteExA(&probe);
+    const auto shellCode = reinterpret_cast<INT_PTR>(probe.hInstApp);
+    Check(shellCode <= 32, "the broken handler still starts: " + std::to_string(shellCode));
+
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
+    ClickLink(about);  // a box would hold the click until closed
+    Check(!FindVisibleWindow(process.info.dwProcessId, "Error"), "the link reported its failure");
+
+    PostMessageA(GetDlgItem(about, kCheckUpdateButton), BM_CLICK, 0, 0);
+    const HWND box = WaitForVisibleWindow(process, "Error");
+    Check(ClassOf(box) == "TMessageForm", "error window class is " + ClassOf(box));
+    const std::string expected =
+        "Unable To access URL \"" + kHomeAddress + "\", error code [" + std::to_string(shellCode) + "].";
+    Check(BoxMessage(box) == expected, "error box says \"" + BoxMessage(box) + "\", not \"" + expected + "\"");
+    Check(IsWindowVisible(about), "About went away behind the error box");
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    WaitUntil([&] { return !IsWindow(box); }, "error box stays after OK");
+    Check(IsWindowVisible(about) && IsWindowEnabled(about), "About not usable after the error box");
+    WaitForRecordedCalls(0);
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
 // For the run command's screenshot: starts the program and leaves it running
 // once its main window shows.
 void Show() {
@@ -776,6 +912,8 @@ constexpr Case kCases[] = {
     {"tray_chain", TrayChain},
     {"minimized_launch_starts_in_tray", MinimizedLaunchStartsInTray},
     {"bulk_lookup_chain", BulkLookupChain},
+    {"about_chain", AboutChain},
+    {"check_update_failure_is_reported", CheckUpdateFailureIsReported},
     {"show", Show},
 };
 
@@ -787,6 +925,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     g_exe = std::string(argv[2]) + "\\Quorvane.exe";
+    RestoreHttpHandler();
     for (const Case& c : kCases) {
         if (std::strcmp(c.name, argv[1]) != 0) continue;
         try {
