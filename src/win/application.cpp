@@ -105,11 +105,17 @@ void TApplication::Shutdown() {
     DestroyHandle();
 }
 
+// The forms are hidden here rather than left to the platform's hiding of
+// owned windows: a window the platform hid that way comes back with the owner
+// even when it was hidden on purpose in between (the main window hides itself
+// after every minimize), so the restore shows only what this minimize hid and
+// nothing hid since.
 void TApplication::Minimize() {
     if (!Handle() || Minimized()) return;
-    // The platform hides owned windows when their owner is minimized; doing it
-    // explicitly makes that hold wherever the owner is not on the taskbar too.
-    ShowOwnedPopups(Handle(), FALSE);
+    hiddenByMinimize_.clear();
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window)) hiddenByMinimize_.push_back(window);
+    for (HWND window : hiddenByMinimize_) ShowWindow(window, SW_HIDE);
     ShowWindow(Handle(), SW_MINIMIZE);
     if (OnMinimize) OnMinimize();
 }
@@ -117,7 +123,10 @@ void TApplication::Minimize() {
 void TApplication::Restore() {
     if (!Minimized()) return;
     ShowWindow(Handle(), SW_RESTORE);
-    ShowOwnedPopups(Handle(), TRUE);
+    // Back to front, so the front window ends in front again.
+    const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window)
+        if (IsWindow(*window)) ShowWindow(*window, SW_SHOWNA);
 }
 
 void TApplication::BringToFront() {
@@ -139,7 +148,8 @@ void TApplication::HideTaskbarEntry() {
     if (Handle() && IsWindowVisible(Handle())) ShowWindow(Handle(), SW_HIDE);
 }
 
-void TApplication::FormHidden() {
+void TApplication::FormHidden(HWND hidden) {
+    std::erase(hiddenByMinimize_, hidden);
     for (const auto& form : forms_)
         if (form->Visible()) return;
     HideTaskbarEntry();

@@ -64,7 +64,8 @@ public:
     // hidden when the last visible form hides, and hidden on request.
     void ShowTaskbarEntry();
     void HideTaskbarEntry();
-    void FormHidden();
+    // A form hidden on purpose: a restore does not show it again.
+    void FormHidden(HWND form);
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
     std::function<void()> OnMinimize;
 
@@ -85,6 +86,7 @@ private:
     void Dispatch(MSG& msg);
 
     std::string title_;
+    std::vector<HWND> hiddenByMinimize_;  // front to back
     std::vector<std::pair<const void*, EndingListener>> endingListeners_;
     std::vector<std::unique_ptr<Form>> forms_;
     bool terminated_ = false;

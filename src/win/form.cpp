@@ -47,7 +47,7 @@ void Form::Show() {
 
 void Form::Hide() {
     ShowWindow(Handle(), SW_HIDE);
-    Application.FormHidden();
+    Application.FormHidden(Handle());
 }
 
 void Form::Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }

@@ -818,6 +818,11 @@ void AboutChain() {
     const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
     Check(Text(about) == "About", "About caption \"" + Text(about) + "\"");
     Check(!IsWindowVisible(main) && !IsWindowVisible(bulk), "About left the main or bulk window showing");
+    // The main window closed to the tray when the bulk window came: the
+    // restore of Close Window must not bring it back.
+    Deliver(GetDlgItem(about, kCloseWindowButton), BM_CLICK);
+    Check(!IsWindowVisible(about) && !IsWindowVisible(bulk) && !IsWindowVisible(main),
+          "a window shows after the first Close Window");
     Deliver(main, WM_COMMAND, kWhoisLookupCommand);
     WaitRestored(main);
 
