@@ -892,7 +892,10 @@ void CheckUpdateFailureIsReported() {
 void Show() {
     ChildProcess process;
     Launch(process, g_exe);
-    WaitForVisibleWindow(process, "WHOIS Lookup");
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    // Painted, and its icon in the notification area, before the picture is taken.
+    WaitUntil([&] { return IconPresent(main); }, "no icon in the notification area");
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 struct Case {
