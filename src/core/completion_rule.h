@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/code_page.h"
+
 struct CompletionKey {
     std::string_view text;
     std::size_t selectionStart = 0, selectionEnd = 0;  // byte positions; equal: the caret
@@ -26,8 +28,6 @@ struct HistoryMatch {
 
 // The list's case-insensitive prefix search, first match from the top.
 using PrefixSearch = std::function<std::optional<HistoryMatch>(std::string_view prefix)>;
-// Whether a byte starts a double-byte character in the ANSI code page.
-using LeadByteTest = std::function<bool(unsigned char)>;
 
 struct CompletionResult {
     bool consumed = false;      // the text field must not see the character

@@ -28,13 +28,21 @@ std::string MakeLookupAddress(std::string_view query) {
 
 std::string ServiceHomeAddress() { return std::string(kScheme).append(kServiceHost); }
 
-std::string ShellSafeAddress(std::string_view address) {
+std::string ShellSafeAddress(std::string_view address, const LeadByteTest& isLeadByte) {
     const std::string prefix = MakeLookupAddress("");
     if (address.substr(0, prefix.size()) != prefix) return std::string(address);
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string safe(address.substr(0, prefix.size()));
-    for (unsigned char c : address.substr(prefix.size())) {
-        if (NeedsEscape(c)) {
+    const std::string_view query = address.substr(prefix.size());
+    for (size_t i = 0; i < query.size(); ++i) {
+        const auto c = static_cast<unsigned char>(query[i]);
+        // Trail bytes of every double-byte code page start at 0x40, so a lead
+        // byte before a blank, a quote or a control byte is no pair, and that
+        // byte is escaped as usual.
+        if (isLeadByte && isLeadByte(c) && i + 1 < query.size() && static_cast<unsigned char>(query[i + 1]) >= 0x40) {
+            safe += query.substr(i, 2);
+            ++i;
+        } else if (NeedsEscape(c)) {
             safe += '%';
             safe += kHex[c >> 4];
             safe += kHex[c & 15];

@@ -19,6 +19,8 @@ ShellLauncher& CurrentLauncher() {
     return launcher;
 }
 
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 INT_PTR Launch(HWND owner, const char* verb, const std::string& address, int show) {
     return CurrentLauncher()(owner, verb, address.c_str(), nullptr, nullptr, show);
 }
@@ -32,11 +34,11 @@ ShellLauncher SetShellLauncher(ShellLauncher launcher) {
 }
 
 void OpenAddress(HWND owner, std::string_view address) {
-    Launch(owner, "open", ShellSafeAddress(address), SW_SHOW);
+    Launch(owner, "open", ShellSafeAddress(address, IsLeadByte), SW_SHOW);
 }
 
 void OpenAddressChecked(HWND owner, std::string_view address) {
-    const std::string safe = ShellSafeAddress(address);
+    const std::string safe = ShellSafeAddress(address, IsLeadByte);
     const INT_PTR result = Launch(owner, "Open", safe, SW_SHOWNORMAL);
     if (result <= 32) ShowErrorBox(UnableToAccessText(safe, static_cast<long long>(result)));
 }

@@ -45,6 +45,23 @@ TEST(ShellSafeAddress, PastedTextWithQuoteAndBlanks) {
     EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("%20")), "http://tessaloon.com/whois/%20");
 }
 
+// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC.
+TEST(ShellSafeAddress, DoubleByteCharactersPassWhole) {
+    const auto lead932 = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    const struct {
+        std::string query, escaped;
+    } cases[] = {
+        {"\x83\x5C", "\x83\x5C"},                // a character whose trail byte is a backslash
+        {"\x83\x5C\\|", "\x83\x5C%5C%7C"},     // the same bytes alone are escaped
+        {"\x81\x7C\x81\x7C", "\x81\x7C\x81\x7C"},
+        {"\x83\"x", "\x83%22x"},                 // no trail: the quote is escaped
+        {"\x83 ", "\x83%20"},
+        {"a\x83", "a\x83"},                       // a lead byte at the end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShellSafeAddress(MakeLookupAddress(c.query), lead932), MakeLookupAddress(c.escaped)) << c.query;
+}
+
 TEST(ShellSafeAddress, HomeAddressIsUnchanged) {
     EXPECT_EQ(ShellSafeAddress(ServiceHomeAddress()), "http://tessaloon.com");
 }
