@@ -11,8 +11,9 @@ public:
 
     const std::string& Path() const { return path_; }
     bool Exists() const;
-    // The file's bytes; empty when there is no file. Throws EFileOpenFailure
-    // when it exists and cannot be read.
+    // The file's bytes, at most its first 16 MiB (of a longer file, up to the
+    // last line end within them); empty when there is no file. Throws
+    // EFileOpenFailure when it exists and cannot be read.
     std::string Read() const;
     // Writes the bytes to a new file first, which then replaces History.txt in
     // one step, so a failed write leaves the old file as it was. Throws

@@ -102,6 +102,13 @@ TEST_F(HistoryTest, UnreadableFileIsReportedAndTheWindowStillStarts) {
     EXPECT_TRUE(Application.ListensForEnding(form.get()));  // the rest of the set-up ran
 }
 
+// Only the first 16 MiB are read, and of them only the lines that end there.
+TEST_F(HistoryTest, HugeFileLoadsTheCompleteLinesOfItsFirst16MiB) {
+    WriteFile(path, "a\r\nb\r" + std::string(17 << 20, 'x') + "\r\nc\r\n");
+    StartForm();
+    EXPECT_EQ(Entries_(), (Entries{"a", "b"}));
+}
+
 TEST_F(HistoryTest, FolderNamedLikeTheFileCountsAsNoFile) {
     CreateDirectoryA(path.c_str(), nullptr);
     BoxRecorder boxes;
