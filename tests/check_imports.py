@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Checks a Windows program's PE header: GUI subsystem, and every imported DLL
-is part of the system, so the program runs without anything beside it.
+"""Checks a Windows program's PE header: GUI subsystem, every imported DLL part
+of the system, so the program runs without anything beside it, and the
+loader's protections on: address-space layout randomisation (high-entropy in a
+64-bit program) and data execution prevention.
 
   check_imports.py OBJDUMP PROGRAM.exe
 """
@@ -27,6 +29,10 @@ def main():
         problems.append("no imports found: not a PE program?")
     if foreign:
         problems.append("imports DLLs that are not part of the system: " + ", ".join(foreign))
+    flags = set(re.findall(r"^\t+([A-Z_]+)$", header.split("DllCharacteristics", 1)[-1].split("SizeOf", 1)[0], re.M))
+    wanted = {"DYNAMIC_BASE", "NX_COMPAT"} | ({"HIGH_ENTROPY_VA"} if "PE32+" in header or "pei-x86-64" in header else set())
+    if wanted - flags:
+        problems.append("loader protections off: " + ", ".join(sorted(wanted - flags)))
     if not subsystem or subsystem.group(1) != "Windows GUI":
         problems.append("subsystem is %s, not Windows GUI" % (subsystem.group(1) if subsystem else "unknown"))
     print("imports:", ", ".join(dlls))
