@@ -35,6 +35,12 @@ void ComboHistoryList::InsertAtTop(std::string_view text) {
         throw EListInsertFailure();
 }
 
+void ComboHistoryList::Append(std::string_view text) {
+    const std::string entry(text);
+    if (Failed(SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()))))
+        throw EListInsertFailure();
+}
+
 std::string ComboHistoryList::Entry(int index) const {
     const LRESULT length = SendMessageA(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length <= 0) return {};

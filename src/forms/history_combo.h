@@ -18,6 +18,8 @@ public:
     bool ContainsIgnoringCase(std::string_view text) const override;
     void RemoveLast() override;
     void InsertAtTop(std::string_view text) override;
+    // Throws EListInsertFailure when the list cannot take the entry.
+    void Append(std::string_view text);
 
     // One entry, as stored.
     std::string Entry(int index) const;

@@ -5,10 +5,26 @@
 
 void SearchHistory::Load() {
     if (!file_.Exists()) return;
-    list_.Fill(ParseHistory(file_.Read()));
+    std::string bytes;
+    try {
+        bytes = file_.Read();
+    } catch (const EFileOpenFailure&) {
+        fileUnread_ = true;
+        throw;
+    }
+    list_.Fill(ParseHistory(bytes));
 }
 
-void SearchHistory::Save() const { file_.Replace(SerializeHistory(list_.Entries())); }
+void SearchHistory::Save() {
+    if (fileUnread_) {
+        for (const std::string& entry : ParseHistory(file_.Read())) {
+            if (list_.Count() >= kHistoryCap) break;
+            if (!list_.ContainsIgnoringCase(entry)) list_.Append(entry);
+        }
+        fileUnread_ = false;
+    }
+    file_.Replace(SerializeHistory(list_.Entries()));
+}
 
 bool SearchHistory::Commit() { return CommitSearchText(list_, WindowText(list_.Combo())); }
 

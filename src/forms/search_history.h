@@ -23,8 +23,11 @@ public:
     // stays. Throws EFileOpenFailure or EListInsertFailure.
     void Load();
     // Writes the list to History.txt; on failure the old file stays as it
-    // was. Throws EFileCreateFailure or EStreamWriteFailure.
-    void Save() const;
+    // was. Throws EFileCreateFailure or EStreamWriteFailure. A file that could
+    // not be read at the load is read first: its entries that the list does
+    // not hold follow the list's (up to the cap), and while it still cannot be
+    // read it is not replaced (EFileOpenFailure).
+    void Save();
     // The commit rule applied to the search box's text; whether it was added.
     bool Commit();
     // Deletes History.txt, if any, and empties the search box's text and list
@@ -35,4 +38,5 @@ public:
 private:
     HistoryFile file_;
     ComboHistoryList list_{nullptr};
+    bool fileUnread_ = false;  // the load failed: the file's entries are not in the list
 };

@@ -109,6 +109,25 @@ TEST_F(HistoryTest, HugeFileLoadsTheCompleteLinesOfItsFirst16MiB) {
     EXPECT_EQ(Entries_(), (Entries{"a", "b"}));
 }
 
+// A file that could not be read at start-up is never replaced by this run's
+// list alone: while it stays unreadable the save fails and the window stays;
+// once readable, its entries follow the list's.
+TEST_F(HistoryTest, UnreadFileIsMergedAtTheNextSaveNotOverwritten) {
+    WriteFile(path, "old.example\r\nNEW.example\r\nolder.example\r\n");
+    BoxRecorder boxes;
+    {
+        FileLock lock(path);
+        StartForm();
+        TypeAndPress("new.example", VK_RETURN);
+        Close();
+    }
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].rfind("failure|Cannot open file \"" + path + "\". ", 0), 0u) << boxes.boxes[1];
+    EXPECT_TRUE(form->Visible());
+    Close();
+    EXPECT_EQ(ReadFile(path), "new.example\r\nold.example\r\nolder.example\r\n");
+}
+
 TEST_F(HistoryTest, FolderNamedLikeTheFileCountsAsNoFile) {
     CreateDirectoryA(path.c_str(), nullptr);
     BoxRecorder boxes;
