@@ -239,7 +239,7 @@ bool TPngChunkzTXT::LoadFromStream(ByteStream& stream, const PngChunkType& type,
 
     // Text is informational: a damaged stream keeps what inflated before the damage.
     z_stream z{};
-    if (inflateInit_(&z, "1.2.3", sizeof z) != Z_OK) return true;
+    if (inflateInit_(&z, ZLIB_VERSION, sizeof z) != Z_OK) return true;
     const size_t start = static_cast<size_t>(zero + 2 - data_.begin());
     z.next_in = data_.data() + start;
     z.avail_in = static_cast<uInt>(data_.size() - start);

@@ -43,7 +43,7 @@ constexpr size_t kBatchBytes = 128 * 1024;
 class IdatInflater {
 public:
     IdatInflater(ByteStream& stream, uint32_t firstLength) : stream_(stream), chunkLeft_(firstLength) {
-        const int result = inflateInit_(&z_, "1.2.3", sizeof z_);
+        const int result = inflateInit_(&z_, ZLIB_VERSION, sizeof z_);
         if (result != Z_OK) throw EPngZLIBError(result);
     }
     ~IdatInflater() { inflateEnd(&z_); }
