@@ -62,7 +62,7 @@ void TApplication::Run(int showCommand) {
         }
         MSG msg;
         while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
-        NotifyEnding(false);
+        if (!sessionEnded_) NotifyEnding(false);
     }
     Shutdown();
 }
@@ -165,11 +165,15 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_QUERYENDSESSION:
             return TRUE;  // no objection to logging off
         case WM_ENDSESSION:
-            // The process ends after this returns: shut down now, as on Exit.
+            // The process may end once this returns: save now. The windows go
+            // now too, unless a handler below this one still runs (a message
+            // box is up): then the loops unwind on the quit request first and
+            // the shutdown follows in Run.
             if (wParam) {
                 Terminate();
+                sessionEnded_ = true;
                 NotifyEnding(true);
-                Shutdown();
+                if (HandlersRunning() == 1) Shutdown();
             }
             return 0;
         case WM_SYSCOMMAND:

@@ -90,6 +90,7 @@ private:
     std::vector<std::pair<const void*, EndingListener>> endingListeners_;
     std::vector<std::unique_ptr<Form>> forms_;
     bool terminated_ = false;
+    bool sessionEnded_ = false;  // its listeners have run
 };
 
 extern TApplication Application;

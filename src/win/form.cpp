@@ -155,10 +155,18 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ApplyLayout(reinterpret_cast<const RECT*>(lParam));
             DpiChanged();
             return 0;
-        case WM_CLOSE:
+        case WM_CLOSE: {
+            // A close request that arrives while one is handled (its failure
+            // box is up, say) is not handled again.
+            if (closing_) return 0;
+            closing_ = true;
+            bool hide = false;
+            RunReportingFailures([&] { hide = FormClose(); });
+            closing_ = false;
             // Forms are hidden, never destroyed, until the program ends.
-            if (FormClose()) Hide();
+            if (hide) Hide();
             return 0;
+        }
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

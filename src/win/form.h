@@ -107,6 +107,7 @@ private:
 
     const FormLayout& layout_;
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
+    bool closing_ = false;  // a close request is being handled
     std::vector<UniqueFont> fonts_;  // the form's, then one per control with a font of its own
     std::vector<UniqueImageList> pictures_;
 };

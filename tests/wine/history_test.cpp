@@ -1,6 +1,8 @@
 // Loading, committing and saving the history through the main window.
 #include "history_fixture.h"
 
+#include <set>
+
 namespace {
 
 TEST_F(HistoryTest, LoadFillsTheListAndLeavesThePlaceholder) {
@@ -107,6 +109,23 @@ TEST_F(HistoryTest, HugeFileLoadsTheCompleteLinesOfItsFirst16MiB) {
     WriteFile(path, "a\r\nb\r" + std::string(17 << 20, 'x') + "\r\nc\r\n");
     StartForm();
     EXPECT_EQ(Entries_(), (Entries{"a", "b"}));
+}
+
+// A close request that comes while the first one's failure box is up is not
+// handled again: one box, not a stack of them.
+TEST_F(HistoryTest, SecondCloseWhileTheFailureBoxIsUpAddsNoBox) {
+    WriteFile(path, "old\r\n");
+    StartForm();
+    FileLock lock(path);
+    std::set<HWND> boxes;
+    BoxWatcher watcher([&](HWND window) {
+        if (ClassName(window) != "#32770" || !boxes.insert(window).second) return;
+        PostMessageA(form->Handle(), WM_CLOSE, 0, 0);  // reaches the box's own loop first
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    });
+    Close();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(form->Visible());
 }
 
 // A file that could not be read at start-up is never replaced by this run's
