@@ -431,6 +431,24 @@ void FailedSaveKeepsTheOldFile() {
     CheckNothingLeft();
 }
 
+// Logoff while the failure box of a save is up: the program saves, lets the
+// box's loop unwind and ends cleanly.
+void LogoffDuringAFailureBox() {
+    WriteAll(HistoryPath(), "old\r\n");
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "new.example", 1);
+    {
+        HeldFile held(HistoryPath());
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        WaitForFailureBox(process);
+    }
+    EndLikeLogoff(process);
+    Check(ReadAll(HistoryPath()) == "new.example\r\nold\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
 // A History.txt that cannot be read is reported; the program still starts.
 void UnreadableHistoryIsReported() {
     WriteAll(HistoryPath(), "x\r\n");
@@ -915,6 +933,7 @@ constexpr Case kCases[] = {
     {"session_end_saves_new_commits", SessionEndSavesNewCommits},
     {"failed_save_keeps_the_old_file", FailedSaveKeepsTheOldFile},
     {"unreadable_history_is_reported", UnreadableHistoryIsReported},
+    {"logoff_during_a_failure_box", LogoffDuringAFailureBox},
     {"completion_examples", CompletionExamples},
     {"completion_double_byte", CompletionDoubleByte},
     {"tray_chain", TrayChain},
