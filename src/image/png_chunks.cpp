@@ -243,15 +243,17 @@ bool TPngChunkzTXT::LoadFromStream(ByteStream& stream, const PngChunkType& type,
     const size_t start = static_cast<size_t>(zero + 2 - data_.begin());
     z.next_in = data_.data() + start;
     z.avail_in = static_cast<uInt>(data_.size() - start);
+    const size_t budget = std::min(kMaxTextBytes, kMaxPictureTextBytes - Owner().InflatedTextBytes());
     char piece[16384];
-    while (text.size() < kMaxTextBytes) {
+    while (text.size() < budget) {
         z.next_out = reinterpret_cast<Bytef*>(piece);
         z.avail_out = sizeof piece;
         const int result = inflate(&z, Z_NO_FLUSH);
         const size_t produced = sizeof piece - z.avail_out;
-        text.append(piece, std::min(produced, kMaxTextBytes - text.size()));
+        text.append(piece, std::min(produced, budget - text.size()));
         if (result != Z_OK || produced == 0) break;
     }
     inflateEnd(&z);
+    Owner().AddInflatedText(text.size());
     return true;
 }

@@ -140,8 +140,9 @@ public:
 class TPngChunkzTXT : public TPngChunk {
 public:
     // Inflated text beyond this is dropped: a small chunk cannot claim
-    // unbounded memory.
+    // unbounded memory, nor can many of them together.
     static constexpr size_t kMaxTextBytes = size_t{1} << 20;
+    static constexpr size_t kMaxPictureTextBytes = size_t{8} << 20;
 
     using TPngChunk::TPngChunk;
     std::string ClassTypeName() const override { return "zTXt"; }

@@ -31,6 +31,7 @@ void TPngPicture::Clear() {
     gammaIsIdentity_ = true;
     interlaceMethod_ = 0;
     imageDataLoaded_ = false;
+    inflatedTextBytes_ = 0;
 }
 
 const TPngChunkIHDR& TPngPicture::Header() const {

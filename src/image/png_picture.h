@@ -58,6 +58,9 @@ public:
     void SetGamma(uint32_t gamma);
     uint8_t InterlaceMethod() const { return interlaceMethod_; }
     void SetInterlaceMethod(uint8_t method) { interlaceMethod_ = method; }
+    // Text inflated from the picture's compressed text chunks so far.
+    size_t InflatedTextBytes() const { return inflatedTextBytes_; }
+    void AddInflatedText(size_t bytes) { inflatedTextBytes_ += bytes; }
     bool ImageDataLoaded() const { return imageDataLoaded_; }
     void SetImageDataLoaded() { imageDataLoaded_ = true; }
 
@@ -69,6 +72,7 @@ private:
 
     std::vector<std::unique_ptr<TPngChunk>> chunks_;
     std::array<uint8_t, 256> gamma_{};
+    size_t inflatedTextBytes_ = 0;
     bool gammaIsIdentity_ = true;
     uint8_t interlaceMethod_ = 0;
     bool imageDataLoaded_ = false;

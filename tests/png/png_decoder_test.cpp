@@ -380,6 +380,14 @@ TEST(PngStorageRules, RepeatedHeadersAndTextBombsStayBounded) {
     const Bytes ztxt = Concat({{'k', 0, 0}, Zlib(text, 9)});
     Load(picture, File(IhdrData(1, 1, 8, 0), {0, 5}, Chunk("zTXt", ztxt)));
     EXPECT_EQ(picture.FindChunk<TPngChunkzTXT>()->text.size(), TPngChunkzTXT::kMaxTextBytes);
+    // Twenty of them keep 8 MiB in all.
+    Bytes many;
+    for (int i = 0; i < 20; ++i) many = Concat({many, Chunk("zTXt", ztxt)});
+    Load(picture, File(IhdrData(1, 1, 8, 0), {0, 5}, many));
+    size_t kept = 0;
+    for (const auto& chunk : picture.Chunks())
+        if (const auto* z = dynamic_cast<const TPngChunkzTXT*>(chunk.get())) kept += z->text.size();
+    EXPECT_EQ(kept, TPngChunkzTXT::kMaxPictureTextBytes);
 
     // A chunk that claims 4 GiB costs only the bytes that are there.
     Bytes huge = Concat({Signature(), Chunk("IHDR", IhdrData(1, 1, 8, 0)), {0xFF, 0xFF, 0xFF, 0xF0, 'a', 'b', 'c', 'd', 1, 2}});
