@@ -1,5 +1,7 @@
 #include "image/png_blend.h"
 
+#include "image/png_failures.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -116,7 +118,11 @@ std::vector<uint8_t> PictureToRgba(const TPngPicture& picture) {
     const PngTransparencyMode mode = picture.TransparencyMode();
     const PngColor transparent = picture.TransparentColor();
     const std::array<uint8_t, 256>& palAlpha = picture.PaletteAlpha();
-    std::vector<uint8_t> rgba(size_t{image.Width()} * image.Height() * 4);
+    // Four bytes a pixel can be far more than the storage holds (one bit a
+    // pixel at most): the same limit, checked in 64 bits before allocating.
+    const uint64_t bytes = uint64_t{image.Width()} * image.Height() * 4;
+    if (bytes > PngStorage::kMaxBytes) throw EPngOutMemory();
+    std::vector<uint8_t> rgba(static_cast<size_t>(bytes));
     uint8_t* out = rgba.data();
     for (uint32_t y = 0; y < image.Height(); ++y) {
         for (uint32_t x = 0; x < image.Width(); ++x, out += 4) {

@@ -39,4 +39,5 @@ void DrawPictureToBuffer(const TPngPicture& picture, uint8_t* pixels, uint32_t w
 // colours the stored pixels show, and alpha from the alpha plane, the tRNS
 // alpha of a palette index in partial mode, 0 for the transparent colour in
 // bit mode, else 255.
+// EPngOutMemory when four bytes a pixel would pass the storage limit.
 std::vector<uint8_t> PictureToRgba(const TPngPicture& picture);

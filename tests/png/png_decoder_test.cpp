@@ -389,6 +389,10 @@ TEST(PngStorageRules, RepeatedHeadersAndTextBombsStayBounded) {
         if (const auto* z = dynamic_cast<const TPngChunkzTXT*>(chunk.get())) kept += z->text.size();
     EXPECT_EQ(kept, TPngChunkzTXT::kMaxPictureTextBytes);
 
+    // One bit a pixel stores 16384 x 16384 in 32 MiB; as RGBA it would take 1 GiB.
+    Load(picture, File(IhdrData(16384, 16384, 1, 0), Bytes(size_t{16384} * 2049, 0)));
+    EXPECT_THROW(PictureToRgba(picture), EPngOutMemory);
+
     // A chunk that claims 4 GiB costs only the bytes that are there.
     Bytes huge = Concat({Signature(), Chunk("IHDR", IhdrData(1, 1, 8, 0)), {0xFF, 0xFF, 0xFF, 0xF0, 'a', 'b', 'c', 'd', 1, 2}});
     EXPECT_EQ(LoadOutcome(huge), PngFailureKind::UnexpectedEnd);
