@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/bulk_entry.h"
+#include "unit/bulk_entry_reference.h"
 
 namespace {
 
@@ -56,27 +57,6 @@ std::string WwwThenDots(std::size_t bytes) { return Repeat("www", bytes / 4) + s
 // "ht" x k, "http://", "tp://" x k: each deletion joins the next "ht" and "tp://".
 std::string NestedScheme(std::size_t bytes) { return Repeat("ht", bytes / 7) + "http://" + Repeat("tp://", bytes / 7); }
 
-// Repeated leftmost deletion from the start, step by step as the rules say.
-std::string Reference(std::string s) {
-    const auto eraseEach = [&s](std::string_view pattern) {
-        for (std::size_t at; (at = s.find(pattern)) != std::string::npos;) s.erase(at, pattern.size());
-    };
-    eraseEach(" ");
-    for (;;) {
-        std::string lower = s;
-        LowerAscii(lower);
-        const std::size_t http = lower.find("http://"), https = lower.find("https://");
-        if (http == std::string::npos && https == std::string::npos) break;
-        if (http < https) s.erase(http, 7);
-        else s.erase(https, 8);
-    }
-    eraseEach("www.");
-    s = s.substr(0, s.find("=="));
-    s = s.substr(0, s.find('/'));
-    LowerAscii(s);
-    return s;
-}
-
 }  // namespace
 
 int main() {
@@ -109,9 +89,9 @@ int main() {
     std::printf("| line | bytes | normalize ms | one at a time ms |\n|---|---:|---:|---:|\n");
     for (const std::size_t bytes : {10'000, 20'000}) {
         const std::string line = WwwThenDots(bytes);
-        if (Reference(line) != NormalizeEntry(line, LowerAscii)) std::printf("results differ\n");
+        if (NormalizeEntryReference(line, LowerAscii) != NormalizeEntry(line, LowerAscii)) std::printf("results differ\n");
         const auto [normalizeMs, referenceMs] = MediansMs([&] { sink = NormalizeEntry(line, LowerAscii).size(); },
-                                                          [&] { sink = Reference(line).size(); });
+                                                          [&] { sink = NormalizeEntryReference(line, LowerAscii).size(); });
         std::printf("| www x n, . x n | %zu | %.3f | %.1f |\n", line.size(), normalizeMs, referenceMs);
     }
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "bulk_entry_reference.h"
+
 namespace {
 
 // A code page's lowering, as the program's would be: ASCII and the accented
@@ -18,27 +20,6 @@ void LowerLikeCodePage(std::string& text) {
 }
 
 std::string Normalize(std::string_view line) { return NormalizeEntry(line, LowerLikeCodePage); }
-
-// The rules as stated, one deletion at a time from the start.
-std::string Reference(std::string s) {
-    const auto eraseEach = [&s](std::string_view pattern) {
-        for (std::size_t at; (at = s.find(pattern)) != std::string::npos;) s.erase(at, pattern.size());
-    };
-    eraseEach(" ");
-    for (;;) {
-        std::string lower = s;
-        for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        const std::size_t http = lower.find("http://"), https = lower.find("https://");
-        if (http == std::string::npos && https == std::string::npos) break;
-        if (http < https) s.erase(http, 7);
-        else s.erase(https, 8);
-    }
-    eraseEach("www.");
-    s = s.substr(0, s.find("=="));
-    s = s.substr(0, s.find('/'));
-    LowerLikeCodePage(s);
-    return s;
-}
 
 }  // namespace
 
@@ -90,7 +71,7 @@ TEST(NormalizeEntry, SameAsDeletingOneAtATime) {
             line.insert(below(line.size() + 1), piece);
         }
         line.resize(length);
-        ASSERT_EQ(Normalize(line), Reference(line)) << '\'' << line << '\'';
+        ASSERT_EQ(Normalize(line), NormalizeEntryReference(line, LowerLikeCodePage)) << '\'' << line << '\'';
     }
 }
 
