@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "process_control.h"
@@ -409,21 +410,26 @@ void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A save that fails is reported with the path and leaves the old file as it was.
-void FailedSaveKeepsTheOldFile() {
+// Starts the program over History.txt "old", commits "new.example" and
+// closes the main window while another program holds the file: the save
+// fails. Returns the main window and the failure box, still up.
+std::pair<HWND, HWND> StartAndFailASave(ChildProcess& process) {
     WriteAll(HistoryPath(), "old\r\n");
-    ChildProcess process;
     Launch(process, g_exe);
     const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
     CommitByEnter(SearchEdit(main), "new.example", 1);
-    {
-        HeldFile held(HistoryPath());
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        const HWND box = WaitForFailureBox(process);
-        const std::string message = BoxMessage(box);
-        Check(StartsWith(message, "Cannot create file \"" + HistoryPath() + "\". "), "failure box says \"" + message + "\"");
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
+    HeldFile held(HistoryPath());
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    return {main, WaitForFailureBox(process)};
+}
+
+// A save that fails is reported with the path and leaves the old file as it was.
+void FailedSaveKeepsTheOldFile() {
+    ChildProcess process;
+    const auto [main, box] = StartAndFailASave(process);
+    const std::string message = BoxMessage(box);
+    Check(StartsWith(message, "Cannot create file \"" + HistoryPath() + "\". "), "failure box says \"" + message + "\"");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
     Check(ReadAll(HistoryPath()) == "old\r\n", "History.txt changed to \"" + ReadAll(HistoryPath()) + "\"");
     Check(IsWindowVisible(main), "main window went away after the failed save");
     EndLikeLogoff(process);
@@ -434,16 +440,8 @@ void FailedSaveKeepsTheOldFile() {
 // Logoff while the failure box of a save is up: the program saves, lets the
 // box's loop unwind and ends cleanly.
 void LogoffDuringAFailureBox() {
-    WriteAll(HistoryPath(), "old\r\n");
     ChildProcess process;
-    Launch(process, g_exe);
-    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
-    CommitByEnter(SearchEdit(main), "new.example", 1);
-    {
-        HeldFile held(HistoryPath());
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        WaitForFailureBox(process);
-    }
+    StartAndFailASave(process);
     EndLikeLogoff(process);
     Check(ReadAll(HistoryPath()) == "new.example\r\nold\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
     CheckNothingLeft();
