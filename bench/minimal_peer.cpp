@@ -1,6 +1,10 @@
 // The floor Quorvane's start-up is measured against: the least a program with
 // the same visible result does. One always-on-top tool window with a combo box
-// and a button, and a notification-area icon; nothing else.
+// and a button, and a notification-area icon; nothing else. Built with
+// PEER_SAME_WINDOWS it also makes, hidden, the windows Quorvane makes at
+// start-up besides its main window (a taskbar-entry window and three forms
+// with their controls), so the two differ only in what the program does with
+// its windows.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,6 +15,21 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+#ifdef PEER_SAME_WINDOWS
+struct Child {
+    const char* windowClass;
+    DWORD style;
+};
+
+void MakeHiddenWindow(HINSTANCE instance, HWND owner, const Child* children, int count) {
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "MinimalPeer", "", WS_CAPTION | WS_SYSMENU, 0, 0, 300, 150,
+                                  owner, nullptr, instance, nullptr);
+    for (int i = 0; i < count; ++i)
+        CreateWindowExA(0, children[i].windowClass, "x", WS_CHILD | WS_VISIBLE | children[i].style, 8, 8 + 20 * i,
+                        80, 18, window, nullptr, instance, nullptr);
+}
+#endif
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -20,6 +39,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "MinimalPeer";
     RegisterClassA(&wc);
+#ifdef PEER_SAME_WINDOWS
+    HWND application = CreateWindowExA(0, "MinimalPeer", "", WS_POPUP | WS_CAPTION, 0, 0, 0, 0, nullptr, nullptr,
+                                       instance, nullptr);
+#endif
     RECT frame{0, 0, 296, 35};
     AdjustWindowRectEx(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MinimalPeer", "Minimal Peer",
@@ -29,6 +52,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     201, 200, window, nullptr, instance, nullptr);
     CreateWindowExA(0, "BUTTON", "Lookup", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 216, 5, 73, 25,
                     window, nullptr, instance, nullptr);
+#ifdef PEER_SAME_WINDOWS
+    // About: three buttons, three texts and the logo's box; settings: one
+    // button; bulk: the memo, its button and two texts.
+    constexpr Child kAbout[] = {{"BUTTON", 0}, {"BUTTON", 0}, {"BUTTON", 0}, {"STATIC", 0},
+                                {"STATIC", 0}, {"STATIC", 0}, {"STATIC", SS_BITMAP}};
+    constexpr Child kSettings[] = {{"BUTTON", 0}};
+    constexpr Child kBulk[] = {{"EDIT", ES_MULTILINE | WS_VSCROLL}, {"BUTTON", 0}, {"STATIC", 0}, {"STATIC", 0}};
+    MakeHiddenWindow(instance, application, kAbout, 7);
+    MakeHiddenWindow(instance, application, kSettings, 1);
+    MakeHiddenWindow(instance, application, kBulk, 4);
+#endif
     NOTIFYICONDATAA icon{};
     icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
     icon.hWnd = window;

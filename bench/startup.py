@@ -23,5 +23,6 @@ with winebench.session(prefix) as env:
         build / "bench" / "startup_bench.exe", runs,
         winebench.windows_path(build / "bench" / "minimal_peer_plain.exe"), "Minimal Peer",
         winebench.windows_path(build / "bench" / "minimal_peer.exe"), "Minimal Peer",
+        winebench.windows_path(build / "bench" / "minimal_peer_windows.exe"), "Minimal Peer",
         winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"], timeout=1200)
 sys.exit(result.returncode)
