@@ -80,7 +80,7 @@ HWND WaitForVisibleWindowOf(const ChildProcess& process, const char* className) 
 }
 
 HWND AppWindow(const ChildProcess& process) {
-    if (HWND app = WindowOf(process, "TApplication")) return app;
+    if (HWND app = WindowOf(process, "QuorvaneApplication")) return app;
     throw DriverFailure{"no application window"};
 }
 
