@@ -80,16 +80,14 @@ Function ${UN}CloseRunningCopy
       SendMessage $0 ${WM_ENDSESSION} 1 ${ENDSESSION_CLOSEAPP} /TIMEOUT=${CLOSE_TIMEOUT_MS}
       System::Call "kernel32::WaitForSingleObject(p r3, i ${CLOSE_TIMEOUT_MS}) i .r5"
       ${If} $5 != 0
-        System::Call "kernel32::CloseHandle(p r3)"
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
           "Quorvane is still running. End it (right-click its icon, $\"About / Exit$\", then $\"Exit$\") and try again." \
           /SD IDCANCEL IDRETRY retry
         SetErrorLevel 2
         Quit
-      retry:
-        StrCpy $1 0  ; search again from the start
-        ${Continue}
       ${EndIf}
+    retry:
+      StrCpy $1 0  ; the copy has ended, or the user retries: search from the start
     ${EndIf}
     System::Call "kernel32::CloseHandle(p r3)"
   ${Loop}
