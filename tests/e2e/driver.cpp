@@ -769,7 +769,7 @@ void BulkLookupChain() {
 
 // The tray menu's commands and the About window's controls.
 constexpr WPARAM kWhoisLookupCommand = 201, kBulkCommand = 202, kAboutCommand = 203;
-constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kLink = 106;
+constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kTitleLabel = 104, kLink = 106;
 const std::string kHomeAddress = "http://tessaloon.com";
 
 // Sent, not posted: it returns once the program has handled the message.
@@ -842,6 +842,9 @@ void AboutChain() {
     Deliver(main, WM_COMMAND, kAboutCommand);
     const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
     Check(Text(about) == "About", "About caption \"" + Text(about) + "\"");
+    // The title line names the version the build was made with.
+    const std::string title = Text(GetDlgItem(about, kTitleLabel));
+    Check(title == "Quorvane v " QUORVANE_VERSION, "About title \"" + title + "\"");
     Check(!IsWindowVisible(main) && !IsWindowVisible(bulk), "About left the main or bulk window showing");
     // The main window closed to the tray when the bulk window came: the
     // restore of Close Window must not bring it back.
