@@ -11,6 +11,7 @@ packages=(
   wine wine64                     # runs the Windows program and its tests
   xvfb xauth                      # a private X screen for every test case
   imagemagick                     # screenshots (import)
+  nsis                            # the per-user installer (makensis)
   hyperfine                       # benchmarks
   zlib1g-dev libpng-dev           # picture decoding; libpng is the tests' oracle
   clang libclang-rt-14-dev        # fuzz targets (libFuzzer, sanitizers)

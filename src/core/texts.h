@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "version.h"
+
 namespace texts {
 
 // Windows and their controls.
@@ -34,7 +36,7 @@ inline constexpr char kAboutCaption[] = "About";
 inline constexpr char kCloseWindowButton[] = "Close Window";
 inline constexpr char kCheckUpdateButton[] = "Check Update";
 inline constexpr char kExitButton[] = "Exit";
-inline constexpr char kAboutTitle[] = "Quorvane v 1.0.0";
+inline constexpr char kAboutTitle[] = "Quorvane v " QUORVANE_VERSION;
 // "&&" shows one "&".
 inline constexpr char kAboutDescription[] =
     "Tessaloon is intended to lookup almost\r\nall Whois domain, Whois IP, Whois ASN,\r\n"

@@ -19,7 +19,7 @@ void TApplication::Initialize(HINSTANCE instance) {
     InitCommonControlsEx(&controls);
     // A zero-sized popup with a caption: shown, it carries the taskbar entry
     // and the minimize state without ever appearing on the screen.
-    CreateHandle({.name = "TApplication", .programIcon = true}, 0, title_.c_str(),
+    CreateHandle({.name = kApplicationWindowClass, .programIcon = true}, 0, title_.c_str(),
                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
                  {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0}, nullptr);
 }

@@ -17,6 +17,10 @@
 
 class TApplication : public Window {
 public:
+    // The application window's class, unique to this program: installers find
+    // a running copy by it and end it as a logoff would.
+    static constexpr char kApplicationWindowClass[] = "QuorvaneApplication";
+
     TApplication() = default;
     ~TApplication() override;
 

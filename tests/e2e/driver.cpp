@@ -4,6 +4,7 @@
 // Every wait has a deadline; a failing case says what it saw and exits 1.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "process_control.h"
+#include "version.h"
 
 namespace {
 
@@ -81,7 +83,7 @@ HWND WaitForVisibleWindowOf(const ChildProcess& process, const char* className) 
 }
 
 HWND AppWindow(const ChildProcess& process) {
-    if (HWND app = WindowOf(process, "TApplication")) return app;
+    if (HWND app = WindowOf(process, "QuorvaneApplication")) return app;
     throw DriverFailure{"no application window"};
 }
 
@@ -768,7 +770,7 @@ void BulkLookupChain() {
 
 // The tray menu's commands and the About window's controls.
 constexpr WPARAM kWhoisLookupCommand = 201, kBulkCommand = 202, kAboutCommand = 203;
-constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kLink = 106;
+constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kTitleLabel = 104, kLink = 106;
 const std::string kHomeAddress = "http://tessaloon.com";
 
 // Sent, not posted: it returns once the program has handled the message.
@@ -800,12 +802,16 @@ bool SetCommand(const char* name, const std::string& command) {
                            static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool ReadCommand(const char* name, std::string& command) {
+bool ReadRegText(HKEY root, const char* key, const char* name, std::string& value) {
     char text[MAX_PATH * 2] = {};
     DWORD size = sizeof text;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, name, RRF_RT_REG_SZ, nullptr, text, &size)) return false;
-    command = text;
+    if (RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, text, &size)) return false;
+    value = text;
     return true;
+}
+
+bool ReadCommand(const char* name, std::string& command) {
+    return ReadRegText(HKEY_CLASSES_ROOT, kHttpCommandKey, name, command);
 }
 
 // Also runs while a failure unwinds: reports nothing, throws nothing.
@@ -837,6 +843,9 @@ void AboutChain() {
     Deliver(main, WM_COMMAND, kAboutCommand);
     const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
     Check(Text(about) == "About", "About caption \"" + Text(about) + "\"");
+    // The title line names the version the build was made with.
+    const std::string title = Text(GetDlgItem(about, kTitleLabel));
+    Check(title == "Quorvane v " QUORVANE_VERSION, "About title \"" + title + "\"");
     Check(!IsWindowVisible(main) && !IsWindowVisible(bulk), "About left the main or bulk window showing");
     // The main window closed to the tray when the bulk window came: the
     // restore of Close Window must not bring it back.
@@ -904,6 +913,148 @@ void CheckUpdateFailureIsReported() {
     Check(IsWindowVisible(about) && IsWindowEnabled(about), "About not usable after the error box");
     WaitForRecordedCalls(0);
     EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
+// The per-user install as the installer and the uninstaller leave it.
+struct Installed {
+    std::string folder, exe, uninstaller, history, menuShortcut, startupShortcut;
+    static constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane";
+    Installed() {
+        char local[MAX_PATH] = {}, programs[MAX_PATH] = {}, startup[MAX_PATH] = {};
+        Check(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local) == S_OK &&
+                  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs) == S_OK &&
+                  SHGetFolderPathA(nullptr, CSIDL_STARTUP, nullptr, 0, startup) == S_OK,
+              "no user folders");
+        folder = std::string(local) + "\\Programs\\Quorvane";
+        exe = folder + "\\Quorvane.exe";
+        uninstaller = folder + "\\Uninstall.exe";
+        history = folder + "\\History.txt";
+        menuShortcut = std::string(programs) + "\\Quorvane.lnk";
+        startupShortcut = std::string(startup) + "\\Quorvane.lnk";
+    }
+    std::string Value(const char* name) const {
+        std::string value;
+        return ReadRegText(HKEY_CURRENT_USER, kUninstallKey, name, value) ? value : "(none)";
+    }
+    bool KeyPresent() const {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key)) return false;
+        RegCloseKey(key);
+        return true;
+    }
+};
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs a command line until it and every process it starts have ended (an
+// uninstaller hands over to a copy of itself and ends at once): they share a
+// job, whose last process ending is the event. Returns the first one's exit code.
+DWORD RunToTheEnd(const std::string& commandLine) {
+    const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    const HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT link{job, port};
+    Check(job && port && SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &link, sizeof link),
+          "cannot make a job");
+    ChildProcess process;
+    std::string line = commandLine;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    Check(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                         &process.info) &&
+              AssignProcessToJobObject(job, process.info.hProcess),
+          "cannot start " + commandLine);
+    ResumeThread(process.info.hThread);
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED detail = nullptr;
+    while (GetQueuedCompletionStatus(port, &message, &key, &detail, kStartTimeoutMs) &&
+           message != JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
+    }
+    CloseHandle(port);
+    CloseHandle(job);
+    Check(message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO, commandLine + " did not end");
+    return WaitForExit(process);
+}
+
+// The shortcut's target, and its show command as the shell reads it: the
+// header field at byte 60 (Wine's shortcut object does not report it).
+std::pair<std::string, int> ShortcutOf(const std::string& path) {
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    const std::wstring widePath(path.begin(), path.end());
+    char target[MAX_PATH] = {};
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(widePath.c_str(), STGM_READ)))
+        link->GetPath(target, sizeof target, nullptr, 0);
+    if (file) file->Release();
+    if (link) link->Release();
+    const std::string bytes = ReadAll(path);
+    int show = -1;
+    if (bytes.size() >= 64) std::memcpy(&show, bytes.data() + 60, sizeof show);
+    return {target, show};
+}
+
+// Install silently with starting at sign-in on; the Startup shortcut starts
+// the installed program in the notification area; one lookup. A second install
+// over the running copy ends it cleanly and keeps History.txt. A silent
+// uninstall with the program running ends it cleanly, keeps History.txt and
+// removes everything else.
+void InstallerRoundTrip() {
+    const Installed installed;
+    const std::string setup = "\"" + g_exe.substr(0, g_exe.find_last_of('\\') + 1) + "setup.exe\" /S";
+    const std::string history = "installed.example\r\n";
+    // A run cut short leaves an install behind: the next one starts clean.
+    if (Exists(installed.uninstaller)) RunToTheEnd("\"" + installed.uninstaller + "\" /S");
+    DeleteFileA(installed.history.c_str());
+    RemoveDirectoryA(installed.folder.c_str());
+
+    Check(RunToTheEnd(setup + " /STARTUP=1") == 0, "install failed");
+    Check(Exists(installed.exe) && Exists(installed.uninstaller), "program or uninstaller not installed");
+    Check(installed.Value("DisplayVersion") == QUORVANE_VERSION &&
+              installed.Value("InstallLocation") == installed.folder &&
+              installed.Value("QuietUninstallString") == "\"" + installed.uninstaller + "\" /S",
+          "uninstall key: version " + installed.Value("DisplayVersion") + ", location " +
+              installed.Value("InstallLocation") + ", quiet uninstall " + installed.Value("QuietUninstallString"));
+    Check(ShortcutOf(installed.menuShortcut).first == installed.exe, "no Start-menu shortcut to the program");
+    const auto [target, show] = ShortcutOf(installed.startupShortcut);
+    Check(target == installed.exe && show == SW_SHOWMINNOACTIVE,
+          "Startup shortcut to \"" + target + "\" with show command " + std::to_string(show));
+    {
+        ChildProcess process;
+        Launch(process, installed.exe, show);
+        HWND main = nullptr;
+        WaitUntil([&] { return (main = WindowOf(process, "TForm1")) && IconPresent(main); },
+                  "no main window with an icon");
+        WaitInTray(process, main);
+        ClickIcon(main, WM_LBUTTONUP);
+        WaitRestored(main);
+        CommitByEnter(SearchEdit(main), "installed.example", 1);
+        Check(RecordedCalls()[0].back() == kLookupPrefix + std::string("installed.example"), "wrong address looked up");
+
+        Check(RunToTheEnd(setup) == 0, "upgrade failed");
+        Check(WaitForExit(process) == 0, "the upgrade ended the program with a failure");
+    }
+    Check(ReadAll(installed.history) == history,
+          "History.txt after the upgrade holds \"" + ReadAll(installed.history) + "\"");
+    Check(Exists(installed.exe) && Exists(installed.startupShortcut),
+          "the upgrade lost the program or the sign-in choice");
+
+    ChildProcess process;
+    Launch(process, installed.exe);
+    WaitForVisibleWindow(process, "WHOIS Lookup");
+    Check(RunToTheEnd(installed.Value("QuietUninstallString")) == 0, "uninstall failed");
+    Check(WaitForExit(process) == 0, "the uninstall ended the program with a failure");
+    Check(!MarkerPresent(), "marker left after the uninstall");
+    for (const std::string& path : {installed.exe, installed.uninstaller, installed.folder + "\\License.txt",
+                                    installed.menuShortcut, installed.startupShortcut})
+        Check(!Exists(path), path + " left after the uninstall");
+    Check(!installed.KeyPresent(), "uninstall key left");
+    Check(ReadAll(installed.history) == history, "History.txt holds \"" + ReadAll(installed.history) + "\"");
+    DeleteFileA(installed.history.c_str());
+    Check(RemoveDirectoryA(installed.folder.c_str()), "something else left in " + installed.folder);
     CheckNothingLeft();
 }
 
@@ -1018,6 +1169,7 @@ constexpr Case kCases[] = {
     {"bulk_lookup_chain", BulkLookupChain},
     {"about_chain", AboutChain},
     {"check_update_failure_is_reported", CheckUpdateFailureIsReported},
+    {"installer_round_trip", InstallerRoundTrip},
     {"show", Show},
     {"pose_main", PoseMain},
     {"pose_settings", PoseSettings},
@@ -1035,6 +1187,7 @@ int main(int argc, char** argv) {
     }
     g_exe = std::string(argv[2]) + "\\Quorvane.exe";
     RestoreHttpHandler();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading shortcuts
     for (const Case& c : kCases) {
         if (std::strcmp(c.name, argv[1]) != 0) continue;
         try {

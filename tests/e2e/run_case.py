@@ -3,7 +3,9 @@
 own X screen, the shared prefix with a persistent wineserver, and the driver
 program that plays the user. Afterwards no process of the run may be left.
 
-  run_case.py --prefix P --exe Quorvane.exe --driver e2e_driver.exe CASE
+  run_case.py --prefix P --exe Quorvane.exe --driver e2e_driver.exe [--installer SETUP] CASE
+
+An installer given is copied beside the program as setup.exe.
 """
 import argparse
 import shutil
@@ -27,6 +29,7 @@ def main():
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--exe", required=True)
     parser.add_argument("--driver", required=True)
+    parser.add_argument("--installer")
     parser.add_argument("--timeout", type=float, default=120)
     parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
                         help="environment of the whole run (Wine included)")
@@ -36,6 +39,8 @@ def main():
     winebench.setup_prefix(args.prefix) if not (Path(args.prefix) / "quorvane-settings").exists() else None
     folder = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-"))
     shutil.copy2(args.exe, folder / "Quorvane.exe")
+    if args.installer:
+        shutil.copy2(args.installer, folder / "setup.exe")
     log = folder / "opened.log"
     ok = False
     try:
