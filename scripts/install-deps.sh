@@ -7,8 +7,10 @@ packages=(
   cmake ninja-build g++ python3
   googletest                      # sources, also cross-built for the Windows tests
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-  libz-mingw-w64-dev              # zlib, linked statically into Quorvane.exe
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686   # the 32-bit build
+  libz-mingw-w64-dev              # zlib for both, linked statically into Quorvane.exe
   wine wine64                     # runs the Windows program and its tests
+  wine32:i386                     # runs the 32-bit ones (needs the i386 architecture)
   xvfb xauth                      # a private X screen for every test case
   imagemagick                     # screenshots (import)
   nsis                            # the per-user installer (makensis)
@@ -19,14 +21,21 @@ packages=(
   locales                         # the Japanese locale below
 )
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# The 32-bit Wine comes from Debian's i386 architecture; once it is added,
+# wine32:i386 is missing below, so the package lists are updated.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
     missing+=("$p")
   fi
 done
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
