@@ -22,6 +22,7 @@ import os
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import time
@@ -31,9 +32,25 @@ from pathlib import Path
 PREFIX_SETTINGS_VERSION = "1"
 
 
-def wine_loader():
-    """The 64-bit loader itself: Debian's `wine` script may go through a 32-bit
-    launcher that starts a second process."""
+def is_32_bit_program(path):
+    """Whether the file is a 32-bit x86 Windows program (PE machine 0x14c)."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(4096)
+        (pe,) = struct.unpack_from("<I", head, 0x3C)
+        return head[pe:pe + 4] == b"PE\0\0" and struct.unpack_from("<H", head, pe + 4)[0] == 0x14C
+    except (OSError, struct.error):
+        return False
+
+
+def wine_loader(program=None):
+    """The loader of the program's bitness itself: Debian's `wine` script always
+    starts the 32-bit one, which hands a 64-bit program on to the 64-bit one.
+    The prefix is a 64-bit one either way; its 32-bit side runs 32-bit programs."""
+    if program is not None and is_32_bit_program(program):
+        if os.access("/usr/lib/wine/wine", os.X_OK):
+            return "/usr/lib/wine/wine"
+        sys.exit("winebench: no 32-bit Wine for " + str(program) + "; run scripts/install-deps.sh")
     for candidate in ("/usr/lib/wine/wine64", shutil.which("wine64"), shutil.which("wine")):
         if candidate and os.access(candidate, os.X_OK):
             return candidate
@@ -125,7 +142,7 @@ def session(prefix, extra_env=None):
 
 
 def run_wine(env, args, timeout, **kwargs):
-    return subprocess.run([wine_loader(), *map(str, args)], env=env, timeout=timeout, **kwargs)
+    return subprocess.run([wine_loader(args[0]), *map(str, args)], env=env, timeout=timeout, **kwargs)
 
 
 def setup_prefix(prefix, recorder=None):
@@ -204,7 +221,7 @@ def main():
         setup_prefix(args.prefix)
     if args.command == "start":
         env = wine_env(args.prefix, os.environ["DISPLAY"])
-        return subprocess.run([wine_loader(), args.program], env=env).returncode
+        return subprocess.run([wine_loader(args.program), args.program], env=env).returncode
     if args.command == "screenshot":
         return screenshot(args)
     with session(args.prefix) as env:

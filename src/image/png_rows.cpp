@@ -52,7 +52,12 @@ inline __m128i LoadPixel(const uint8_t* p) {
 
 template <int B>
 inline void StorePixel(uint8_t* p, __m128i v) {
+#if defined(__x86_64__) || defined(_M_X64)
     const uint64_t bits = static_cast<uint64_t>(_mm_cvtsi128_si64(v));
+#else
+    uint64_t bits;  // no 64-bit general register in a 32-bit build: through memory
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&bits), v);
+#endif
     std::memcpy(p, &bits, B);
 }
 

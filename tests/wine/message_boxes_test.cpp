@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <thread>
 
 #include "box_watcher.h"
 #include "test_form.h"
@@ -183,20 +184,12 @@ TEST_F(MessageBoxTest, BusyClipboardIsReportedAndTheBoxStaysOpen) {
     // Another thread holds the clipboard open.
     HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    struct Holder {
-        HANDLE opened, release;
-    } holder{opened, release};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-            auto* h = static_cast<Holder*>(p);
-            OpenClipboard(nullptr);
-            SetEvent(h->opened);
-            WaitForSingleObject(h->release, INFINITE);
-            CloseClipboard();
-            return 0;
-        },
-        &holder, 0, nullptr);
+    std::thread holder([opened, release] {
+        OpenClipboard(nullptr);
+        SetEvent(opened);
+        WaitForSingleObject(release, INFINITE);
+        CloseClipboard();
+    });
     WaitForSingleObject(opened, INFINITE);
 
     HWND box = nullptr;
@@ -220,8 +213,8 @@ TEST_F(MessageBoxTest, BusyClipboardIsReportedAndTheBoxStaysOpen) {
         ShowPlainBox("copy me");
     }
     SetEvent(release);
-    WaitForSingleObject(thread, INFINITE);
-    for (HANDLE h : {thread, opened, release}) CloseHandle(h);
+    holder.join();
+    for (HANDLE h : {opened, release}) CloseHandle(h);
 
     EXPECT_EQ(failureCaption, "");
     EXPECT_EQ(failureText, "Cannot open clipboard.");
