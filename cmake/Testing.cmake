@@ -19,9 +19,18 @@ else()
 endif()
 set(QUORVANE_GTEST_MAIN GTest::gtest_main)
 
+# The 32-bit Windows tree's tests are named "win32.<test>", so that one
+# summary over both Windows trees tells them apart.
+set(QUORVANE_TEST_PREFIX "")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QUORVANE_TEST_PREFIX "win32.")
+endif()
+
 if(CMAKE_CROSSCOMPILING)
-  # The prefix all Wine tests share; created once by the fixture in tests/.
+  # The prefix all Wine tests of the tree share; created once by the fixture in
+  # tests/. The trees' prefixes are apart, so their tests may run side by side.
   set(QUORVANE_WINEPREFIX ${PROJECT_BINARY_DIR}/wineprefix)
+  set(QUORVANE_WINE_FIXTURE ${QUORVANE_TEST_PREFIX}wineprefix)
   set(QUORVANE_WINEBENCH ${PROJECT_SOURCE_DIR}/scripts/winebench.py)
 endif()
 
@@ -33,11 +42,11 @@ function(quorvane_add_gtest target)
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} ${QUORVANE_GTEST_MAIN} quorvane_warnings)
   if(CMAKE_CROSSCOMPILING)
-    add_test(NAME ${target} COMMAND ${target})
-    quorvane_wine_test_properties(${target} ${ARG_LABEL})
+    add_test(NAME ${QUORVANE_TEST_PREFIX}${target} COMMAND ${target})
+    quorvane_wine_test_properties(${QUORVANE_TEST_PREFIX}${target} ${ARG_LABEL})
   elseif(WIN32)
-    add_test(NAME ${target} COMMAND ${target})
-    set_tests_properties(${target} PROPERTIES LABELS ${ARG_LABEL})
+    add_test(NAME ${QUORVANE_TEST_PREFIX}${target} COMMAND ${target})
+    set_tests_properties(${QUORVANE_TEST_PREFIX}${target} PROPERTIES LABELS ${ARG_LABEL})
   else()
     set(prefix "")
     if(QUORVANE_SANITIZE)
@@ -53,8 +62,8 @@ endfunction()
 function(quorvane_wine_test_properties test label)
   set_tests_properties(${test} PROPERTIES
     LABELS "${label}"
-    FIXTURES_REQUIRED wineprefix
-    RESOURCE_LOCK wineprefix
+    FIXTURES_REQUIRED ${QUORVANE_WINE_FIXTURE}
+    RESOURCE_LOCK ${QUORVANE_WINE_FIXTURE}
     TIMEOUT 300
     ENVIRONMENT "QUORVANE_WINEPREFIX=${QUORVANE_WINEPREFIX}")
 endfunction()
