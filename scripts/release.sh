@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 # The Windows builds released, by preset.
-presets=(win64)
+presets=(win64 win32)
 
 SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || echo 315532800)"
 export SOURCE_DATE_EPOCH
