@@ -1,7 +1,6 @@
 // The entry point: makes the one search history and the picture classes, then
 // the windows in their fixed order, and hands control to the application object.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdlib>
 
@@ -27,8 +26,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // DLLs come from the system folder only: a portable copy in a downloads
     // folder must not load a DLL planted beside it, nor let the shell do so.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // The shell's document launcher may hand addresses to COM-based handlers.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     Application.SetTitle("");
     Application.Initialize(instance);
     SearchHistory history(ExecutableFolder());
@@ -39,6 +36,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     Application.CreateForm(FormSetting, history);
     Application.CreateForm(FormBulkWhoisLookupTool);
     Application.Run(showCommand);
-    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
