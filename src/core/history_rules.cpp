@@ -35,6 +35,10 @@ std::vector<std::string> ParseHistory(std::string_view bytes) {
     return entries;
 }
 
+std::string_view CompleteLines(std::string_view part) {
+    return part.substr(0, part.find_last_of("\r\n") + 1);  // npos + 1: nothing
+}
+
 EFileOpenFailure::EFileOpenFailure(std::string_view path, std::string_view systemText)
     : Failure(std::string(texts::kCannotOpenFile) + '"' + std::string(path) + "\". " + std::string(systemText)) {}
 

@@ -36,6 +36,14 @@ std::string SerializeHistory(const std::vector<std::string>& entries);
 // an entry; a final line end adds no empty entry; a zero byte ends the reading.
 std::vector<std::string> ParseHistory(std::string_view bytes);
 
+// The most of History.txt ever read: far more than 200 entries need, and a
+// bound on what a damaged or hostile file costs.
+inline constexpr std::size_t kHistoryReadLimit = std::size_t{16} << 20;
+// Of a file read only in part: the lines that end within the part, that is
+// the bytes up to its last CR or LF (none: empty). They parse to the first
+// entries of the whole file.
+std::string_view CompleteLines(std::string_view part);
+
 // The failure kinds of the history.
 class EListInsertFailure : public Failure {
 public:
