@@ -100,6 +100,42 @@ private:
     bool ended_ = false;
 };
 
+// A pass's extent; either side may be 0, and the pass then has no bytes.
+struct PassSize {
+    uint32_t width, height;
+    size_t rowBytes;  // without the filter-type byte
+};
+
+PassSize SizeOf(const Pass& pass, const TPngChunkIHDR& header) {
+    const uint32_t width = (header.width + pass.dx - pass.x0 - 1) / pass.dx;
+    const uint32_t height = (header.height + pass.dy - pass.y0 - 1) / pass.dy;
+    return {width, height, (size_t{width} * header.RawBitsPerPixel() + 7) / 8};
+}
+
+// Converts one unfiltered row of a pass into storage row y.
+void Place(PngStorage& image, RowConverter convert, RowJob& job, const uint8_t* row, uint32_t y) {
+    job.src = row;
+    job.dst = image.Row(y);
+    job.alpha = image.HasAlpha() ? image.AlphaRow(y) : nullptr;
+    convert(job);
+}
+
+// The pixels of the passes the stream never reached, from row `firstRow` of
+// the first of them, get the value of zero samples (colour table entry 0, or
+// black, and alpha 0), stored by the plain converter from a row of zeros.
+void ZeroUnreachedRows(const TPngChunkIHDR& header, PngStorage& image, std::span<const Pass> passes, uint32_t firstRow) {
+    for (const Pass& pass : passes) {
+        const PassSize size = SizeOf(pass, header);
+        const RowConverter convert = ChooseRowConverter(header, true, pass.x0 == 0 && pass.dx == 1);
+        const std::vector<uint8_t> zeros(size.rowBytes + kUnfilterSlack);
+        RowJob job{};
+        job.count = size.width, job.x0 = pass.x0, job.dx = pass.dx;
+        for (uint32_t r = firstRow; size.width > 0 && r < size.height; ++r)
+            Place(image, convert, job, zeros.data(), pass.y0 + r * pass.dy);
+        firstRow = 0;
+    }
+}
+
 }  // namespace
 
 void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length) {
@@ -109,21 +145,19 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
     if (header.colourType == 3 && !picture.FindChunk<TPngChunkPLTE>()) throw EPngInvalidPalette();
 
     PngStorage& image = header.image;
-    const int rawBits = header.RawBitsPerPixel();
     const int bpp = header.FilterBytesPerPixel();
-    const bool interlaced = picture.InterlaceMethod() == 1;
+    const std::span<const Pass> passes = picture.InterlaceMethod() == 1 ? std::span<const Pass>(kAdam7)
+                                                                        : std::span<const Pass>(kWholeImage);
     IdatInflater inflater(stream, length);
 
     RowJob job{};
     job.gamma = picture.Gamma().data();
-    bool ended = false;
-    for (const Pass& pass : interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWholeImage)) {
-        const uint32_t passWidth = (header.width + pass.dx - pass.x0 - 1) / pass.dx;
-        const uint32_t passHeight = (header.height + pass.dy - pass.y0 - 1) / pass.dy;
-        if (passWidth == 0 || passHeight == 0) continue;  // a pass without bytes
-        const size_t rowBytes = (size_t{passWidth} * rawBits + 7) / 8;
-        const size_t line = rowBytes + 1;  // filter-type byte, then the row
-        const size_t batchRows = std::clamp<size_t>(kBatchBytes / line, 1, passHeight);
+    for (size_t p = 0; p < passes.size(); ++p) {
+        const Pass& pass = passes[p];
+        const PassSize size = SizeOf(pass, header);
+        if (size.width == 0 || size.height == 0) continue;  // a pass without bytes
+        const size_t line = size.rowBytes + 1;  // filter-type byte, then the row
+        const size_t batchRows = std::clamp<size_t>(kBatchBytes / line, 1, size.height);
         // Line 0 holds the previous row: all zeros at the start of every pass.
         // The other lines are always inflated into before they are read.
         const std::unique_ptr<uint8_t[]> storage = std::make_unique_for_overwrite<uint8_t[]>(line * (batchRows + 1) + kUnfilterSlack);
@@ -132,28 +166,27 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
         // Chosen per pass: the last Adam7 pass, half the pixels, is as dense as a plain row.
         const RowConverter convert = ChooseRowConverter(header, picture.GammaIsIdentity(), pass.x0 == 0 && pass.dx == 1);
         if (!convert) throw EPngInvalidIHDR();
-        job.count = passWidth;
+        job.count = size.width;
         job.x0 = pass.x0;
         job.dx = pass.dx;
 
-        for (uint32_t done = 0; done < passHeight && !ended;) {
-            const size_t rows = std::min<size_t>(batchRows, passHeight - done);
+        for (uint32_t done = 0; done < size.height;) {
+            const size_t rows = std::min<size_t>(batchRows, size.height - done);
             const size_t produced = inflater.Inflate(buffer + line, rows * line);
             const size_t complete = produced / line;
             for (size_t r = 1; r <= complete; ++r) {
                 uint8_t* row = buffer + r * line;
-                UnfilterRow(row[0], row + 1, row + 1 - line, rowBytes, bpp);
-                const uint32_t y = pass.y0 + (done + static_cast<uint32_t>(r) - 1) * pass.dy;
-                job.src = row + 1;
-                job.dst = image.Row(y);
-                job.alpha = image.HasAlpha() ? image.AlphaRow(y) : nullptr;
-                convert(job);
+                UnfilterRow(row[0], row + 1, row + 1 - line, size.rowBytes, bpp);
+                Place(image, convert, job, row + 1, pass.y0 + (done + static_cast<uint32_t>(r) - 1) * pass.dy);
             }
             done += static_cast<uint32_t>(complete);
-            if (complete < rows) ended = true;  // rows not produced keep their zeros
-            else std::memcpy(buffer, buffer + complete * line, line);
+            if (complete < rows) {  // the data ended
+                ZeroUnreachedRows(header, image, passes.subspan(p), done);
+                inflater.Finish();
+                return;
+            }
+            std::memcpy(buffer, buffer + complete * line, line);
         }
-        if (ended) break;
     }
     inflater.Finish();
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -234,13 +236,54 @@ TEST(PngLoading, ImageDataBeyondTheLastRowIsNotDecoded) {
     ASSERT_NO_THROW(Load(picture, file));
     EXPECT_EQ(StoredGrey(picture, 2, 1), 2 * 16 + 1);
     ASSERT_NE(picture.FindChunk<TPngChunkTEXT>(), nullptr);  // read after the skipped rest of the IDAT
+}
 
-    // A stream that ends early leaves the missing rows at zero.
-    const Bytes file2 = File(IhdrData(4, 5, 8, 0), GreyRows(4, 3));
-    ASSERT_NO_THROW(Load(picture, file2));
-    EXPECT_EQ(StoredGrey(picture, 1, 2), 16 + 2);
-    EXPECT_EQ(StoredGrey(picture, 1, 3), 0);
-    EXPECT_EQ(StoredGrey(picture, 1, 4), 0);
+// The storage starts unfilled: whatever the image data never reaches, the
+// pixels of missing rows and passes, their alpha and the row padding, must
+// be zero. Every sample in the data is non-zero, so a zero marks exactly what
+// was not reached.
+TEST(PngLoading, WhatTheDataNeverReachesIsZero) {
+    struct Pass {
+        uint32_t x0, y0, dx, dy;
+    };
+    constexpr Pass kAdam7[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    constexpr Pass kWhole[] = {{0, 0, 1, 1}};
+    constexpr uint32_t kSide = 9;  // RGB rows of 27 bytes and 1 of padding
+    const struct {
+        uint8_t colourType, interlace;
+        size_t rowsInData;  // over all passes
+    } cases[] = {{2, 0, 4}, {6, 0, 0}, {0, 0, 8}, {2, 1, 5}, {6, 1, 12}, {0, 1, 17}};
+    for (const auto& c : cases) {
+        const std::span<const Pass> passes = c.interlace ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWhole);
+        const size_t bytesPerPixel = c.colourType == 6 ? 4 : c.colourType == 2 ? 3 : 1;
+        Bytes raw;
+        size_t rowsBefore = 0;
+        std::vector<std::vector<bool>> reached(kSide, std::vector<bool>(kSide));
+        for (const Pass& pass : passes) {
+            const uint32_t width = (kSide - pass.x0 + pass.dx - 1) / pass.dx;
+            for (uint32_t y = pass.y0; y < kSide; y += pass.dy, ++rowsBefore) {
+                if (rowsBefore >= c.rowsInData) continue;
+                raw.push_back(0);
+                for (size_t i = 0; i < width * bytesPerPixel; ++i) raw.push_back(static_cast<uint8_t>(1 + i % 250));
+                for (uint32_t x = pass.x0; x < kSide; x += pass.dx) reached[y][x] = true;
+            }
+        }
+        TPngPicture picture;
+        ASSERT_NO_THROW(Load(picture, File(IhdrData(kSide, kSide, 8, c.colourType, c.interlace), raw)));
+        const PngStorage& image = picture.Image();
+        for (uint32_t y = 0; y < kSide; ++y) {
+            for (uint32_t x = 0; x < kSide; ++x) {
+                ASSERT_EQ(image.StoredValue(x, y) != 0, reached[y][x]) << int(c.colourType) << " " << x << "," << y;
+                if (image.HasAlpha()) {
+                    ASSERT_EQ(image.AlphaRow(y)[x] != 0, reached[y][x]) << x << "," << y;
+                }
+            }
+            if (c.colourType == 2) {
+                EXPECT_EQ(image.Row(y)[kSide * 3], 0) << y;
+            }
+        }
+    }
 }
 
 TEST(PngLoading, WidthLimitIsInclusive) {
