@@ -120,18 +120,29 @@ void Place(PngStorage& image, RowConverter convert, RowJob& job, const uint8_t* 
     convert(job);
 }
 
-// The pixels of the passes the stream never reached, from row `firstRow` of
-// the first of them, get the value of zero samples (colour table entry 0, or
-// black, and alpha 0), stored by the plain converter from a row of zeros.
-void ZeroUnreachedRows(const TPngChunkIHDR& header, PngStorage& image, std::span<const Pass> passes, uint32_t firstRow) {
+// What the image data never reached gets the value of zero samples (colour
+// table entry 0, or black, and alpha 0). Rows it never wrote to are cleared
+// whole; in rows that hold pixels of earlier passes, the missing passes'
+// pixels are stored by the plain converter from a row of zeros, so the cost
+// stays near that of clearing. Storage below 8 bits was zeroed when made.
+void ZeroUnreached(const TPngChunkIHDR& header, PngStorage& image, std::span<const Pass> passes, uint32_t firstRow,
+                   const std::vector<bool>& written) {
+    if (image.BitsPerPixel() < 8) return;
+    for (uint32_t y = 0; y < header.height; ++y) {
+        if (written[y]) continue;
+        std::memset(image.Row(y), 0, image.Stride());
+        if (image.HasAlpha()) std::memset(image.AlphaRow(y), 0, header.width);
+    }
     for (const Pass& pass : passes) {
         const PassSize size = SizeOf(pass, header);
         const RowConverter convert = ChooseRowConverter(header, true, pass.x0 == 0 && pass.dx == 1);
         const std::vector<uint8_t> zeros(size.rowBytes + kUnfilterSlack);
         RowJob job{};
         job.count = size.width, job.x0 = pass.x0, job.dx = pass.dx;
-        for (uint32_t r = firstRow; size.width > 0 && r < size.height; ++r)
-            Place(image, convert, job, zeros.data(), pass.y0 + r * pass.dy);
+        for (uint32_t r = firstRow; size.width > 0 && r < size.height; ++r) {
+            const uint32_t y = pass.y0 + r * pass.dy;
+            if (written[y]) Place(image, convert, job, zeros.data(), y);
+        }
         firstRow = 0;
     }
 }
@@ -152,6 +163,7 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
 
     RowJob job{};
     job.gamma = picture.Gamma().data();
+    std::vector<bool> written(header.height);
     for (size_t p = 0; p < passes.size(); ++p) {
         const Pass& pass = passes[p];
         const PassSize size = SizeOf(pass, header);
@@ -177,11 +189,13 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
             for (size_t r = 1; r <= complete; ++r) {
                 uint8_t* row = buffer + r * line;
                 UnfilterRow(row[0], row + 1, row + 1 - line, size.rowBytes, bpp);
-                Place(image, convert, job, row + 1, pass.y0 + (done + static_cast<uint32_t>(r) - 1) * pass.dy);
+                const uint32_t y = pass.y0 + (done + static_cast<uint32_t>(r) - 1) * pass.dy;
+                Place(image, convert, job, row + 1, y);
+                written[y] = true;
             }
             done += static_cast<uint32_t>(complete);
             if (complete < rows) {  // the data ended
-                ZeroUnreachedRows(header, image, passes.subspan(p), done);
+                ZeroUnreached(header, image, passes.subspan(p), done, written);
                 inflater.Finish();
                 return;
             }

@@ -251,12 +251,12 @@ TEST(PngLoading, WhatTheDataNeverReachesIsZero) {
     constexpr Pass kWhole[] = {{0, 0, 1, 1}};
     constexpr uint32_t kSide = 9;  // RGB rows of 27 bytes and 1 of padding
     const struct {
-        uint8_t colourType, interlace;
+        uint8_t colourType, depth, interlace;
         size_t rowsInData;  // over all passes
-    } cases[] = {{2, 0, 4}, {6, 0, 0}, {0, 0, 8}, {2, 1, 5}, {6, 1, 12}, {0, 1, 17}};
+    } cases[] = {{2, 8, 0, 4}, {6, 8, 0, 0}, {0, 8, 0, 8}, {2, 8, 1, 5}, {6, 8, 1, 12}, {0, 8, 1, 17}, {0, 1, 1, 10}};
     for (const auto& c : cases) {
         const std::span<const Pass> passes = c.interlace ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWhole);
-        const size_t bytesPerPixel = c.colourType == 6 ? 4 : c.colourType == 2 ? 3 : 1;
+        const size_t bitsPerPixel = c.colourType == 6 ? 32 : c.colourType == 2 ? 24 : c.depth;
         Bytes raw;
         size_t rowsBefore = 0;
         std::vector<std::vector<bool>> reached(kSide, std::vector<bool>(kSide));
@@ -265,12 +265,13 @@ TEST(PngLoading, WhatTheDataNeverReachesIsZero) {
             for (uint32_t y = pass.y0; y < kSide; y += pass.dy, ++rowsBefore) {
                 if (rowsBefore >= c.rowsInData) continue;
                 raw.push_back(0);
-                for (size_t i = 0; i < width * bytesPerPixel; ++i) raw.push_back(static_cast<uint8_t>(1 + i % 250));
+                for (size_t i = 0; i < (width * bitsPerPixel + 7) / 8; ++i)
+                    raw.push_back(c.depth == 8 ? static_cast<uint8_t>(1 + i % 250) : 0xFF);
                 for (uint32_t x = pass.x0; x < kSide; x += pass.dx) reached[y][x] = true;
             }
         }
         TPngPicture picture;
-        ASSERT_NO_THROW(Load(picture, File(IhdrData(kSide, kSide, 8, c.colourType, c.interlace), raw)));
+        ASSERT_NO_THROW(Load(picture, File(IhdrData(kSide, kSide, c.depth, c.colourType, c.interlace), raw)));
         const PngStorage& image = picture.Image();
         for (uint32_t y = 0; y < kSide; ++y) {
             for (uint32_t x = 0; x < kSide; ++x) {
