@@ -19,9 +19,9 @@ std::string SerializeHistory(const std::vector<std::string>& entries) {
     return bytes;
 }
 
-std::vector<std::string> ParseHistory(std::string_view bytes) {
+std::vector<std::string_view> ParseHistory(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\0'));
-    std::vector<std::string> entries;
+    std::vector<std::string_view> entries;
     std::size_t start = 0;
     while (start < bytes.size()) {
         const std::size_t end = bytes.find_first_of("\r\n", start);

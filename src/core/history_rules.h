@@ -34,7 +34,9 @@ bool CommitSearchText(HistoryList& list, std::string_view text);
 std::string SerializeHistory(const std::vector<std::string>& entries);
 // CR LF, a lone CR and a lone LF all end a line; a last line without an end is
 // an entry; a final line end adds no empty entry; a zero byte ends the reading.
-std::vector<std::string> ParseHistory(std::string_view bytes);
+// The entries are views into the bytes, each followed there by the byte that
+// ended it (none after the very last byte).
+std::vector<std::string_view> ParseHistory(std::string_view bytes);
 
 // The most of History.txt ever read: far more than 200 entries need, and a
 // bound on what a damaged or hostile file costs.
