@@ -32,7 +32,7 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 constexpr Pass kWholeImage[1] = {{0, 0, 1, 1}};
 
-// Input is read in pieces of at most this many bytes.
+// Input that the stream cannot lend is copied in pieces of at most this many bytes.
 constexpr uint32_t kInputPiece = 65535;
 // Rows are inflated in batches of about this size, then unfiltered while in cache.
 constexpr size_t kBatchBytes = 128 * 1024;
@@ -79,11 +79,16 @@ private:
     bool Refill() {
         for (;;) {
             if (chunkLeft_ > 0) {
-                const size_t got = stream_.Read(input_.data(), std::min(kInputPiece, chunkLeft_));
-                if (got == 0) return false;
-                chunkLeft_ -= static_cast<uint32_t>(got);
-                z_.next_in = input_.data();
-                z_.avail_in = static_cast<uInt>(got);
+                // A memory stream lends the rest of the chunk: no copy on the way to zlib.
+                std::span<const uint8_t> got = stream_.Lend(chunkLeft_);
+                if (got.empty()) {
+                    if (input_.empty()) input_.resize(kInputPiece);
+                    got = {input_.data(), stream_.Read(input_.data(), std::min(kInputPiece, chunkLeft_))};
+                }
+                if (got.empty()) return false;
+                chunkLeft_ -= static_cast<uint32_t>(got.size());
+                z_.next_in = const_cast<Bytef*>(got.data());  // inflate only reads it
+                z_.avail_in = static_cast<uInt>(got.size());
                 return true;
             }
             uint8_t next[12];  // CRC of this chunk, length and type of the next
@@ -96,7 +101,7 @@ private:
     ByteStream& stream_;
     uint32_t chunkLeft_;
     z_stream z_{};
-    std::vector<uint8_t> input_ = std::vector<uint8_t>(kInputPiece);
+    std::vector<uint8_t> input_;  // only for streams that cannot lend
     bool ended_ = false;
 };
 

@@ -221,6 +221,21 @@ void ConvertRgb(const RowJob& j) {
             std::memcpy(d + 9, &p3, 4);  // its fourth byte is the next pixel's, written next
         }
     }
+    if constexpr (kDense && B == 1 && !kAlpha && !kGamma) {
+        // Five pixels a step: each byte takes the one two places on (blue to
+        // red's place), two places back (red to blue's) or stays (green). The
+        // 16-byte store's last byte is the next step's first, so it stops six
+        // pixels short of the row's end.
+        const __m128i fromOn = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+        const __m128i stays = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
+        const __m128i fromBack = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0);
+        for (; i + 6 <= count; i += 5, s += 15) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i bgr = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_si128(x, 2), fromOn), _mm_and_si128(x, stays)),
+                                             _mm_and_si128(_mm_slli_si128(x, 2), fromBack));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + size_t{i} * 3), bgr);
+        }
+    }
     if constexpr (kDense && B == 1 && !kAlpha && !kGamma && std::endian::native == std::endian::little) {
         // Two pixels a step in one 64-bit word: bytes 0 and 3 move up two
         // places, 2 and 5 down two, 1 and 4 stay. The eight-byte load stays
