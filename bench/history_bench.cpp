@@ -1,5 +1,8 @@
 // Loading and saving a large History.txt through the live combo box, against
-// reading and writing the same bytes with plain file calls in the same run.
+// reading and writing the same bytes with plain file calls in the same run;
+// the load also against the floor of any program that keeps its history in a
+// combo box: the file read plainly, cut at its line ends, and the lines added
+// to a combo box of its own with repainting off.
 //   history_bench [LINES]   (default 100000; also runs a quarter for linearity)
 #include <windows.h>
 
@@ -22,16 +25,26 @@ double NowMs() {
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-double MedianMs(const std::function<void()>& work, int runs = 7) {
-    std::vector<double> times;
+// Medians of the works run in turn, round after round, so that a busy moment
+// of the machine falls on all of them alike.
+std::vector<double> MediansMs(const std::vector<std::function<void()>>& works, int runs = 7) {
+    std::vector<std::vector<double>> times(works.size());
     for (int i = 0; i < runs; ++i) {
-        const double start = NowMs();
-        work();
-        times.push_back(NowMs() - start);
+        for (size_t k = 0; k < works.size(); ++k) {
+            const double start = NowMs();
+            works[k]();
+            times[k].push_back(NowMs() - start);
+        }
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::vector<double> medians;
+    for (std::vector<double>& t : times) {
+        std::sort(t.begin(), t.end());
+        medians.push_back(t[t.size() / 2]);
+    }
+    return medians;
 }
+
+double MedianMs(const std::function<void()>& work) { return MediansMs({work})[0]; }
 
 std::string MakeHistory(int lines) {
     std::string bytes;
@@ -61,19 +74,34 @@ std::string PlainRead(const std::string& path) {
     return bytes;
 }
 
+// The floor: nothing but what every such program has to do.
+void PlainLoadIntoCombo(HWND combo, const std::string& path) {
+    std::string bytes = PlainRead(path);
+    SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    for (size_t start = 0, end; start < bytes.size(); start = end + 2) {
+        end = std::min(bytes.find("\r\n", start), bytes.size());
+        bytes[end] = '\0';
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(bytes.data() + start));
+    }
+    SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
+}
+
 struct Result {
-    double plainRead, load, plainWrite, save;
+    double plainRead, comboFloor, load, plainWrite, save;
 };
 
-Result Measure(HWND combo, const std::string& folder, int lines) {
+Result Measure(HWND combo, HWND floorCombo, const std::string& folder, int lines) {
     const std::string path = folder + "\\History.txt";
     const std::string bytes = MakeHistory(lines);
     PlainWrite(path, bytes);
     Result r{};
-    r.plainRead = MedianMs([&] { PlainRead(path); });
     SearchHistory history(folder);
     history.Attach(combo);
-    r.load = MedianMs([&] { history.Load(); });
+    const std::vector<double> loads = MediansMs({[&] { PlainRead(path); }, [&] { PlainLoadIntoCombo(floorCombo, path); },
+                                                 [&] { history.Load(); }});
+    r.plainRead = loads[0], r.comboFloor = loads[1], r.load = loads[2];
+    if (SendMessageA(floorCombo, CB_GETCOUNT, 0, 0) != lines) std::printf("the floor gave a wrong count\n");
     if (SendMessageA(combo, CB_GETCOUNT, 0, 0) != lines) std::printf("load gave a wrong count\n");
     r.plainWrite = MedianMs([&] { PlainWrite(path, bytes); });
     r.save = MedianMs([&] { history.Save(); });
@@ -87,18 +115,23 @@ int main(int argc, char** argv) {
     const int lines = argc > 1 ? std::max(4, std::atoi(argv[1])) : 100000;
     Application.Initialize(GetModuleHandleA(nullptr));
     const HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
-    const HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
-                                       0, 0, 200, 200, owner, nullptr, nullptr, nullptr);
+    const auto makeCombo = [owner] {
+        return CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+                               0, 0, 200, 200, owner, nullptr, nullptr, nullptr);
+    };
+    const HWND combo = makeCombo(), floorCombo = makeCombo();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const std::string folder = std::string(temp) + "quorvane-history-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
 
-    const Result quarter = Measure(combo, folder, lines / 4);
-    const Result full = Measure(combo, folder, lines);
+    const Result quarter = Measure(combo, floorCombo, folder, lines / 4);
+    const Result full = Measure(combo, floorCombo, folder, lines);
     std::printf("History.txt of %d lines (%.1f MB), medians of 7\n", lines, lines * 100 / 1e6);
     std::printf("%-28s %10s %10s %8s\n", "", "plain ms", "ours ms", "ratio");
     std::printf("%-28s %10.1f %10.1f %8.2f\n", "load into the combo box", full.plainRead, full.load, full.load / full.plainRead);
+    std::printf("%-28s %10.1f %10.1f %8.2f\n", "  against a plain combo fill", full.comboFloor, full.load,
+                full.load / full.comboFloor);
     std::printf("%-28s %10.1f %10.1f %8.2f\n", "save from the combo box", full.plainWrite, full.save, full.save / full.plainWrite);
     std::printf("linearity (4x the lines): load %.2fx, save %.2fx the time\n", full.load / quarter.load,
                 full.save / quarter.save);

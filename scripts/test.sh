@@ -18,7 +18,8 @@ for preset in native native-asan win64 win32 fuzz; do
   cmake --build --preset "$preset"
 done
 
-# The bounded fuzz run (about a minute, ASan and UBSan) when the whole suite runs.
+# The bounded fuzz run (about a minute shared by the four targets, ASan and
+# UBSan) when the whole suite runs; scripts/fuzz.sh runs them longer.
 if [ $# -eq 0 ]; then
   ctest --preset fuzz
 fi

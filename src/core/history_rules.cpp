@@ -19,9 +19,9 @@ std::string SerializeHistory(const std::vector<std::string>& entries) {
     return bytes;
 }
 
-std::vector<std::string> ParseHistory(std::string_view bytes) {
+std::vector<std::string_view> ParseHistory(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\0'));
-    std::vector<std::string> entries;
+    std::vector<std::string_view> entries;
     std::size_t start = 0;
     while (start < bytes.size()) {
         const std::size_t end = bytes.find_first_of("\r\n", start);
@@ -33,6 +33,10 @@ std::vector<std::string> ParseHistory(std::string_view bytes) {
         start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
     }
     return entries;
+}
+
+std::string_view CompleteLines(std::string_view part) {
+    return part.substr(0, part.find_last_of("\r\n") + 1);  // npos + 1: nothing
 }
 
 EFileOpenFailure::EFileOpenFailure(std::string_view path, std::string_view systemText)

@@ -34,7 +34,17 @@ bool CommitSearchText(HistoryList& list, std::string_view text);
 std::string SerializeHistory(const std::vector<std::string>& entries);
 // CR LF, a lone CR and a lone LF all end a line; a last line without an end is
 // an entry; a final line end adds no empty entry; a zero byte ends the reading.
-std::vector<std::string> ParseHistory(std::string_view bytes);
+// The entries are views into the bytes, each followed there by the byte that
+// ended it (none after the very last byte).
+std::vector<std::string_view> ParseHistory(std::string_view bytes);
+
+// The most of History.txt ever read: far more than 200 entries need, and a
+// bound on what a damaged or hostile file costs.
+inline constexpr std::size_t kHistoryReadLimit = std::size_t{16} << 20;
+// Of a file read only in part: the lines that end within the part, that is
+// the bytes up to its last CR or LF (none: empty). They parse to the first
+// entries of the whole file.
+std::string_view CompleteLines(std::string_view part);
 
 // The failure kinds of the history.
 class EListInsertFailure : public Failure {

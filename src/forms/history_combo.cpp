@@ -70,7 +70,7 @@ std::vector<std::string> ComboHistoryList::Entries() const {
     return entries;
 }
 
-void ComboHistoryList::Fill(const std::vector<std::string>& entries) {
+void ComboHistoryList::Fill(const std::vector<std::string_view>& entries) {
     // CB_RESETCONTENT also clears the edit field, so the text is put back.
     const std::string text = WindowText(combo_);
     SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
@@ -78,16 +78,21 @@ void ComboHistoryList::Fill(const std::vector<std::string>& entries) {
     // Room for every entry at once instead of growing the list line by line,
     // and no repainting until the list is complete.
     size_t bytes = 0;
-    for (const std::string& entry : entries) bytes += entry.size() + 1;
+    for (const std::string_view entry : entries) bytes += entry.size() + 1;
     SendMessageA(combo_, CB_INITSTORAGE, entries.size(), bytes);
     SendMessageA(combo_, WM_SETREDRAW, FALSE, 0);
     struct RedrawAgain {
         HWND combo;
         ~RedrawAgain() { SendMessageA(combo, WM_SETREDRAW, TRUE, 0); }
     } redrawAgain{combo_};
-    for (const std::string& entry : entries)
-        if (Failed(SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()))))
+    // Each entry is copied into one buffer for its terminating zero: no
+    // allocation per entry.
+    std::string line;
+    for (const std::string_view entry : entries) {
+        line.assign(entry);
+        if (Failed(SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()))))
             throw EListInsertFailure();
+    }
 }
 
 void ComboHistoryList::Clear() {

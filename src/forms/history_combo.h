@@ -27,7 +27,7 @@ public:
     std::vector<std::string> Entries() const;
     // Replaces the entries; the search box's text stays. Throws
     // EListInsertFailure when the list cannot take an entry.
-    void Fill(const std::vector<std::string>& entries);
+    void Fill(const std::vector<std::string_view>& entries);
     // Empties the search box: its text and every entry.
     void Clear();
 

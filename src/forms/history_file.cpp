@@ -13,9 +13,6 @@ constexpr char kHistoryFileName[] = "History.txt";
 constexpr char kReplacementSuffix[] = ".new";
 // Whole-file transfers go in pieces a single call can take.
 constexpr size_t kPiece = size_t{1} << 30;
-// The most of History.txt ever read: far more than 200 entries need, and a
-// bound on what a damaged or hostile file costs.
-constexpr size_t kMaxRead = size_t{16} << 20;
 }  // namespace
 
 HistoryFile::HistoryFile(std::string folder) : path_(std::move(folder)) {
@@ -33,8 +30,8 @@ std::string HistoryFile::Read() const {
     if (!file) throw EFileOpenFailure(path_, SystemErrorText(GetLastError()));
     LARGE_INTEGER size{};
     GetFileSizeEx(file.Get(), &size);
-    const bool cut = static_cast<unsigned long long>(size.QuadPart) > kMaxRead;
-    std::string bytes(cut ? kMaxRead : static_cast<size_t>(size.QuadPart), '\0');
+    const bool cut = static_cast<unsigned long long>(size.QuadPart) > kHistoryReadLimit;
+    std::string bytes(cut ? kHistoryReadLimit : static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD got = 0;
@@ -45,8 +42,7 @@ std::string HistoryFile::Read() const {
         done += got;
     }
     bytes.resize(done);
-    // Of a file read in part, only the lines that end within it count.
-    if (cut) bytes.resize(std::min(bytes.size(), bytes.find_last_of("\r\n") + 1));
+    if (cut) bytes.resize(CompleteLines(bytes).size());
     return bytes;
 }
 

@@ -17,7 +17,8 @@ void SearchHistory::Load() {
 
 void SearchHistory::Save() {
     if (fileUnread_) {
-        for (const std::string& entry : ParseHistory(file_.Read())) {
+        const std::string bytes = file_.Read();
+        for (const std::string_view entry : ParseHistory(bytes)) {
             if (list_.Count() >= kHistoryCap) break;
             if (!list_.ContainsIgnoringCase(entry)) list_.Append(entry);
         }

@@ -20,9 +20,9 @@ const PictureClass* PictureClassRegistry::Find(const std::string& className) con
 
 std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, ByteStream& stream) {
     uint8_t length = 0;
-    if (stream.Read(&length, 1) != 1) return nullptr;
+    if (ReadFully(stream, &length, 1) != 1) return nullptr;
     std::string name(length, '\0');
-    if (stream.Read(name.data(), length) != length) return nullptr;
+    if (ReadFully(stream, name.data(), length) != length) return nullptr;
     const PictureClass* pictureClass = registry.Find(name);
     if (!pictureClass) return nullptr;
     std::unique_ptr<TGraphic> picture = pictureClass->create();

@@ -19,7 +19,7 @@ std::vector<uint8_t> ReadChunkData(ByteStream& stream, uint32_t length) {
     while (done < length) {
         const uint32_t want = std::min(kPiece, length - done);
         data.resize(size_t{done} + want);
-        const size_t got = stream.Read(data.data() + done, want);
+        const size_t got = ReadFully(stream, data.data() + done, want);
         done += static_cast<uint32_t>(got);
         if (got < want) {
             data.resize(done);
@@ -31,7 +31,7 @@ std::vector<uint8_t> ReadChunkData(ByteStream& stream, uint32_t length) {
 
 void ReadCrc(ByteStream& stream) {
     uint8_t crc[4];
-    stream.Read(crc, sizeof crc);  // never verified
+    ReadFully(stream, crc, sizeof crc);  // never verified
 }
 
 // The registry: types and classes in the order they are tried.

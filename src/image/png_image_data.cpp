@@ -32,7 +32,7 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 constexpr Pass kWholeImage[1] = {{0, 0, 1, 1}};
 
-// Input is read in pieces of at most this many bytes.
+// Input that the stream cannot lend is copied in pieces of at most this many bytes.
 constexpr uint32_t kInputPiece = 65535;
 // Rows are inflated in batches of about this size, then unfiltered while in cache.
 constexpr size_t kBatchBytes = 128 * 1024;
@@ -79,11 +79,16 @@ private:
     bool Refill() {
         for (;;) {
             if (chunkLeft_ > 0) {
-                const size_t got = stream_.Read(input_.data(), std::min(kInputPiece, chunkLeft_));
-                if (got == 0) return false;
-                chunkLeft_ -= static_cast<uint32_t>(got);
-                z_.next_in = input_.data();
-                z_.avail_in = static_cast<uInt>(got);
+                // A memory stream lends the rest of the chunk: no copy on the way to zlib.
+                std::span<const uint8_t> got = stream_.Lend(chunkLeft_);
+                if (got.empty()) {
+                    if (input_.empty()) input_.resize(kInputPiece);
+                    got = {input_.data(), stream_.Read(input_.data(), std::min(kInputPiece, chunkLeft_))};
+                }
+                if (got.empty()) return false;
+                chunkLeft_ -= static_cast<uint32_t>(got.size());
+                z_.next_in = const_cast<Bytef*>(got.data());  // inflate only reads it
+                z_.avail_in = static_cast<uInt>(got.size());
                 return true;
             }
             uint8_t next[12];  // CRC of this chunk, length and type of the next
@@ -96,9 +101,56 @@ private:
     ByteStream& stream_;
     uint32_t chunkLeft_;
     z_stream z_{};
-    std::vector<uint8_t> input_ = std::vector<uint8_t>(kInputPiece);
+    std::vector<uint8_t> input_;  // only for streams that cannot lend
     bool ended_ = false;
 };
+
+// A pass's extent; either side may be 0, and the pass then has no bytes.
+struct PassSize {
+    uint32_t width, height;
+    size_t rowBytes;  // without the filter-type byte
+};
+
+PassSize SizeOf(const Pass& pass, const TPngChunkIHDR& header) {
+    const uint32_t width = (header.width + pass.dx - pass.x0 - 1) / pass.dx;
+    const uint32_t height = (header.height + pass.dy - pass.y0 - 1) / pass.dy;
+    return {width, height, (size_t{width} * header.RawBitsPerPixel() + 7) / 8};
+}
+
+// Converts one unfiltered row of a pass into storage row y.
+void Place(PngStorage& image, RowConverter convert, RowJob& job, const uint8_t* row, uint32_t y) {
+    job.src = row;
+    job.dst = image.Row(y);
+    job.alpha = image.HasAlpha() ? image.AlphaRow(y) : nullptr;
+    convert(job);
+}
+
+// What the image data never reached gets the value of zero samples (colour
+// table entry 0, or black, and alpha 0). Rows it never wrote to are cleared
+// whole; in rows that hold pixels of earlier passes, the missing passes'
+// pixels are stored by the plain converter from a row of zeros, so the cost
+// stays near that of clearing. Storage below 8 bits was zeroed when made.
+void ZeroUnreached(const TPngChunkIHDR& header, PngStorage& image, std::span<const Pass> passes, uint32_t firstRow,
+                   const std::vector<bool>& written) {
+    if (image.BitsPerPixel() < 8) return;
+    for (uint32_t y = 0; y < header.height; ++y) {
+        if (written[y]) continue;
+        std::memset(image.Row(y), 0, image.Stride());
+        if (image.HasAlpha()) std::memset(image.AlphaRow(y), 0, header.width);
+    }
+    for (const Pass& pass : passes) {
+        const PassSize size = SizeOf(pass, header);
+        const RowConverter convert = ChooseRowConverter(header, true, pass.x0 == 0 && pass.dx == 1);
+        const std::vector<uint8_t> zeros(size.rowBytes + kUnfilterSlack);
+        RowJob job{};
+        job.count = size.width, job.x0 = pass.x0, job.dx = pass.dx;
+        for (uint32_t r = firstRow; size.width > 0 && r < size.height; ++r) {
+            const uint32_t y = pass.y0 + r * pass.dy;
+            if (written[y]) Place(image, convert, job, zeros.data(), y);
+        }
+        firstRow = 0;
+    }
+}
 
 }  // namespace
 
@@ -109,21 +161,20 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
     if (header.colourType == 3 && !picture.FindChunk<TPngChunkPLTE>()) throw EPngInvalidPalette();
 
     PngStorage& image = header.image;
-    const int rawBits = header.RawBitsPerPixel();
     const int bpp = header.FilterBytesPerPixel();
-    const bool interlaced = picture.InterlaceMethod() == 1;
+    const std::span<const Pass> passes = picture.InterlaceMethod() == 1 ? std::span<const Pass>(kAdam7)
+                                                                        : std::span<const Pass>(kWholeImage);
     IdatInflater inflater(stream, length);
 
     RowJob job{};
     job.gamma = picture.Gamma().data();
-    bool ended = false;
-    for (const Pass& pass : interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWholeImage)) {
-        const uint32_t passWidth = (header.width + pass.dx - pass.x0 - 1) / pass.dx;
-        const uint32_t passHeight = (header.height + pass.dy - pass.y0 - 1) / pass.dy;
-        if (passWidth == 0 || passHeight == 0) continue;  // a pass without bytes
-        const size_t rowBytes = (size_t{passWidth} * rawBits + 7) / 8;
-        const size_t line = rowBytes + 1;  // filter-type byte, then the row
-        const size_t batchRows = std::clamp<size_t>(kBatchBytes / line, 1, passHeight);
+    std::vector<bool> written(header.height);
+    for (size_t p = 0; p < passes.size(); ++p) {
+        const Pass& pass = passes[p];
+        const PassSize size = SizeOf(pass, header);
+        if (size.width == 0 || size.height == 0) continue;  // a pass without bytes
+        const size_t line = size.rowBytes + 1;  // filter-type byte, then the row
+        const size_t batchRows = std::clamp<size_t>(kBatchBytes / line, 1, size.height);
         // Line 0 holds the previous row: all zeros at the start of every pass.
         // The other lines are always inflated into before they are read.
         const std::unique_ptr<uint8_t[]> storage = std::make_unique_for_overwrite<uint8_t[]>(line * (batchRows + 1) + kUnfilterSlack);
@@ -132,28 +183,29 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
         // Chosen per pass: the last Adam7 pass, half the pixels, is as dense as a plain row.
         const RowConverter convert = ChooseRowConverter(header, picture.GammaIsIdentity(), pass.x0 == 0 && pass.dx == 1);
         if (!convert) throw EPngInvalidIHDR();
-        job.count = passWidth;
+        job.count = size.width;
         job.x0 = pass.x0;
         job.dx = pass.dx;
 
-        for (uint32_t done = 0; done < passHeight && !ended;) {
-            const size_t rows = std::min<size_t>(batchRows, passHeight - done);
+        for (uint32_t done = 0; done < size.height;) {
+            const size_t rows = std::min<size_t>(batchRows, size.height - done);
             const size_t produced = inflater.Inflate(buffer + line, rows * line);
             const size_t complete = produced / line;
             for (size_t r = 1; r <= complete; ++r) {
                 uint8_t* row = buffer + r * line;
-                UnfilterRow(row[0], row + 1, row + 1 - line, rowBytes, bpp);
+                UnfilterRow(row[0], row + 1, row + 1 - line, size.rowBytes, bpp);
                 const uint32_t y = pass.y0 + (done + static_cast<uint32_t>(r) - 1) * pass.dy;
-                job.src = row + 1;
-                job.dst = image.Row(y);
-                job.alpha = image.HasAlpha() ? image.AlphaRow(y) : nullptr;
-                convert(job);
+                Place(image, convert, job, row + 1, y);
+                written[y] = true;
             }
             done += static_cast<uint32_t>(complete);
-            if (complete < rows) ended = true;  // rows not produced keep their zeros
-            else std::memcpy(buffer, buffer + complete * line, line);
+            if (complete < rows) {  // the data ended
+                ZeroUnreached(header, image, passes.subspan(p), done, written);
+                inflater.Finish();
+                return;
+            }
+            std::memcpy(buffer, buffer + complete * line, line);
         }
-        if (ended) break;
     }
     inflater.Finish();
 }

@@ -204,8 +204,11 @@ void ConvertRgb(const RowJob& j) {
 #ifdef QUORVANE_SSE2
     if constexpr (kDense && B == 1 && kAlpha && !kGamma && std::endian::native == std::endian::little) {
         // Four pixels a step: red and blue swapped in each 32-bit lane, alpha
-        // packed down to four bytes, the BGR triples stored 4 bytes at a time.
+        // packed down to four bytes, each 64-bit lane's two BGR triples closed
+        // up to six bytes and stored eight at a time (the last two are the
+        // next pixel's, written next).
         const __m128i keep = _mm_set1_epi32(static_cast<int>(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+        const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
         for (; i + 5 <= count; i += 4, s += 16) {
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
             const __m128i swapped = _mm_or_si128(
@@ -215,15 +218,26 @@ void ConvertRgb(const RowJob& j) {
             const __m128i a8 = _mm_packus_epi16(_mm_packs_epi32(a, a), _mm_setzero_si128());
             const int alphas = _mm_cvtsi128_si32(a8);
             std::memcpy(alpha + i, &alphas, 4);
+            const __m128i triples = _mm_or_si128(_mm_and_si128(swapped, first),
+                                                 _mm_and_si128(_mm_srli_epi64(swapped, 8), second));
             uint8_t* d = dst + size_t{i} * 3;
-            const int p0 = _mm_cvtsi128_si32(swapped);
-            const int p1 = _mm_cvtsi128_si32(_mm_srli_si128(swapped, 4));
-            const int p2 = _mm_cvtsi128_si32(_mm_srli_si128(swapped, 8));
-            const int p3 = _mm_cvtsi128_si32(_mm_srli_si128(swapped, 12));
-            std::memcpy(d, &p0, 4);
-            std::memcpy(d + 3, &p1, 4);
-            std::memcpy(d + 6, &p2, 4);
-            std::memcpy(d + 9, &p3, 4);  // its fourth byte is the next pixel's, written next
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d), triples);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 6), _mm_srli_si128(triples, 8));
+        }
+    }
+    if constexpr (kDense && B == 1 && !kAlpha && !kGamma) {
+        // Five pixels a step: each byte takes the one two places on (blue to
+        // red's place), two places back (red to blue's) or stays (green). The
+        // 16-byte store's last byte is the next step's first, so it stops six
+        // pixels short of the row's end.
+        const __m128i fromOn = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+        const __m128i stays = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
+        const __m128i fromBack = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0);
+        for (; i + 6 <= count; i += 5, s += 15) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i bgr = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_si128(x, 2), fromOn), _mm_and_si128(x, stays)),
+                                             _mm_and_si128(_mm_slli_si128(x, 2), fromBack));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + size_t{i} * 3), bgr);
         }
     }
     if constexpr (kDense && B == 1 && !kAlpha && !kGamma && std::endian::native == std::endian::little) {

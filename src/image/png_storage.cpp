@@ -2,6 +2,8 @@
 
 #include "image/png_failures.h"
 
+#include <cstring>
+
 namespace {
 
 void PutLe32(uint8_t* p, uint32_t v) {
@@ -18,10 +20,14 @@ void PngStorage::Build(uint32_t width, uint32_t height, int bitsPerPixel, bool w
     const uint64_t alphaBytes = withAlpha ? uint64_t{width} * height : 0;
     if (pixelBytes + alphaBytes > kMaxBytes) throw EPngOutMemory();
 
-    ZeroedBytes pixels(static_cast<size_t>(pixelBytes));
-    ZeroedBytes alpha;
-    if (withAlpha) alpha = ZeroedBytes(static_cast<size_t>(alphaBytes));
+    UnfilledBytes pixels(static_cast<size_t>(pixelBytes));
+    UnfilledBytes alpha;
+    if (withAlpha) alpha = UnfilledBytes(static_cast<size_t>(alphaBytes));
     if (!pixels || (withAlpha && !alpha)) throw EPngOutMemory();
+    const size_t used = bitsPerPixel < 8 ? 0 : size_t{width} * static_cast<uint32_t>(bitsPerPixel) / 8;
+    if (used < stride) {
+        for (uint32_t y = 0; y < height; ++y) std::memset(pixels.Get() + y * stride + used, 0, stride - used);
+    }
 
     width_ = width, height_ = height, bitsPerPixel_ = bitsPerPixel;
     stride_ = static_cast<size_t>(stride);

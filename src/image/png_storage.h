@@ -1,33 +1,33 @@
 // The decoded picture in device-independent-bitmap layout: a 40-byte info
 // header and a colour table of (blue, green, red, 0) entries, pixel rows
 // bottom-up padded to 4 bytes, and, for colour types with alpha, an alpha plane
-// of width x height bytes, top row first, unpadded. Every byte starts at 0.
+// of width x height bytes, top row first, unpadded. Rows hold no byte that
+// was never written: the decoder fills every pixel once, the rows the stream
+// never reaches with zeros.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
+#include <new>
 
 struct PngColor {
     uint8_t red = 0, green = 0, blue = 0;
     bool operator==(const PngColor&) const = default;
 };
 
-// Zero-filled memory from calloc: large blocks come as untouched zero pages,
-// so a picture only pays for the rows it decodes.
-class ZeroedBytes {
+// Memory left as the allocator hands it out, null when it cannot: zeroing a
+// whole large picture first would cost a fifth of its decoding, for bytes
+// that are all written over.
+class UnfilledBytes {
 public:
-    ZeroedBytes() = default;
-    explicit ZeroedBytes(size_t size) : bytes_(static_cast<uint8_t*>(std::calloc(size ? size : 1, 1))) {}
+    UnfilledBytes() = default;
+    explicit UnfilledBytes(size_t size) : bytes_(new (std::nothrow) uint8_t[size ? size : 1]) {}
     uint8_t* Get() const { return bytes_.get(); }
     explicit operator bool() const { return bytes_ != nullptr; }
 
 private:
-    struct Free {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint8_t, Free> bytes_;
+    std::unique_ptr<uint8_t[]> bytes_;
 };
 
 class PngStorage {
@@ -36,8 +36,11 @@ public:
     // fail with EPngOutMemory before anything is allocated.
     static constexpr uint64_t kMaxBytes = uint64_t{256} << 20;
 
-    // Allocates the zeroed image; bitsPerPixel is 1, 4, 8 or 24. Throws
-    // EPngOutMemory when it would exceed kMaxBytes or cannot be had.
+    // Allocates the image; bitsPerPixel is 1, 4, 8 or 24. Only the bytes no
+    // pixel covers are zeroed here (the padding at the end of each row; all
+    // of them below 8 bits, whose pixels share bytes and are stored into
+    // them bit by bit): the decoder writes each pixel. Throws EPngOutMemory
+    // when it would exceed kMaxBytes or cannot be had.
     void Build(uint32_t width, uint32_t height, int bitsPerPixel, bool withAlpha);
     bool Built() const { return static_cast<bool>(pixels_); }
 
@@ -81,8 +84,8 @@ private:
     int bitsPerPixel_ = 0;
     size_t stride_ = 0;
     uint8_t info_[kInfoHeaderSize + 256 * 4] = {};
-    ZeroedBytes pixels_;
-    ZeroedBytes alpha_;
+    UnfilledBytes pixels_;
+    UnfilledBytes alpha_;
 };
 
 // Reads the bits-wide field of pixel x of a packed row, most significant first.

@@ -16,6 +16,10 @@ public:
     virtual size_t Read(void* buffer, size_t count) = 0;
     // Appends bytes; read-only streams ignore writes and return false.
     virtual bool Write(const void* /*data*/, size_t /*count*/) { return false; }
+    // Up to `count` bytes in place, counted as read, for a reader that would
+    // only pass them on (the inflater): valid while the stream's memory is.
+    // Empty when the stream has nothing more or cannot lend; Read then tells.
+    virtual std::span<const uint8_t> Lend(size_t /*count*/) { return {}; }
 };
 
 // Reads until `count` bytes or the stream's end; returns how many it got.
@@ -46,10 +50,14 @@ class MemoryReadStream : public ByteStream {
 public:
     explicit MemoryReadStream(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     size_t Read(void* buffer, size_t count) override {
+        const std::span<const uint8_t> bytes = Lend(count);
+        if (!bytes.empty()) std::memcpy(buffer, bytes.data(), bytes.size());
+        return bytes.size();
+    }
+    std::span<const uint8_t> Lend(size_t count) override {
         const size_t n = count < bytes_.size() - position_ ? count : bytes_.size() - position_;
-        if (n) std::memcpy(buffer, bytes_.data() + position_, n);
         position_ += n;
-        return n;
+        return bytes_.subspan(position_ - n, n);
     }
     size_t Position() const { return position_; }
 

@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -23,6 +27,22 @@ Bytes GreyRows(uint32_t width, uint32_t height, uint8_t filter = 0) {
 }
 
 Bytes GoodFile() { return File(IhdrData(4, 3, 8, 0), GreyRows(4, 3)); }
+
+// A stream that cannot lend its bytes and copies a few a call, as a file would.
+class TrickleStream : public ByteStream {
+public:
+    explicit TrickleStream(const Bytes& bytes) : bytes_(bytes) {}
+    size_t Read(void* buffer, size_t count) override {
+        const size_t n = std::min({count, size_t{7}, bytes_.size() - position_});
+        std::memcpy(buffer, bytes_.data() + position_, n);
+        position_ += n;
+        return n;
+    }
+
+private:
+    const Bytes& bytes_;
+    size_t position_ = 0;
+};
 
 uint8_t StoredGrey(const TPngPicture& picture, uint32_t x, uint32_t y) {
     return static_cast<uint8_t>(picture.Image().StoredValue(x, y));
@@ -210,6 +230,10 @@ TEST(PngLoading, ImageDataAcrossChunksAndItsEnds) {
     file = Concat({file, Chunk("tEXt", {'k', 0, 'v'}), Chunk("IDAT", {1, 2, 3}), Chunk("IEND", {})});
     Load(pieces, file);
     EXPECT_TRUE(PictureToRgba(whole) == PictureToRgba(pieces));
+    TPngPicture trickled;
+    TrickleStream trickle(file);
+    trickled.LoadFromStream(trickle);
+    EXPECT_TRUE(PictureToRgba(whole) == PictureToRgba(trickled));
     EXPECT_EQ(pieces.FindChunk<TPngChunkTEXT>()->text, "v");
 }
 
@@ -234,13 +258,55 @@ TEST(PngLoading, ImageDataBeyondTheLastRowIsNotDecoded) {
     ASSERT_NO_THROW(Load(picture, file));
     EXPECT_EQ(StoredGrey(picture, 2, 1), 2 * 16 + 1);
     ASSERT_NE(picture.FindChunk<TPngChunkTEXT>(), nullptr);  // read after the skipped rest of the IDAT
+}
 
-    // A stream that ends early leaves the missing rows at zero.
-    const Bytes file2 = File(IhdrData(4, 5, 8, 0), GreyRows(4, 3));
-    ASSERT_NO_THROW(Load(picture, file2));
-    EXPECT_EQ(StoredGrey(picture, 1, 2), 16 + 2);
-    EXPECT_EQ(StoredGrey(picture, 1, 3), 0);
-    EXPECT_EQ(StoredGrey(picture, 1, 4), 0);
+// The storage starts unfilled: whatever the image data never reaches, the
+// pixels of missing rows and passes, their alpha and the row padding, must
+// be zero. Every sample in the data is non-zero, so a zero marks exactly what
+// was not reached.
+TEST(PngLoading, WhatTheDataNeverReachesIsZero) {
+    struct Pass {
+        uint32_t x0, y0, dx, dy;
+    };
+    constexpr Pass kAdam7[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    constexpr Pass kWhole[] = {{0, 0, 1, 1}};
+    constexpr uint32_t kSide = 9;  // RGB rows of 27 bytes and 1 of padding
+    const struct {
+        uint8_t colourType, depth, interlace;
+        size_t rowsInData;  // over all passes
+    } cases[] = {{2, 8, 0, 4}, {6, 8, 0, 0}, {0, 8, 0, 8}, {2, 8, 1, 5}, {6, 8, 1, 12}, {0, 8, 1, 17}, {0, 1, 1, 10}};
+    for (const auto& c : cases) {
+        const std::span<const Pass> passes = c.interlace ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWhole);
+        const size_t bitsPerPixel = c.colourType == 6 ? 32 : c.colourType == 2 ? 24 : c.depth;
+        Bytes raw;
+        size_t rowsBefore = 0;
+        std::vector<std::vector<bool>> reached(kSide, std::vector<bool>(kSide));
+        for (const Pass& pass : passes) {
+            const uint32_t width = (kSide - pass.x0 + pass.dx - 1) / pass.dx;
+            for (uint32_t y = pass.y0; y < kSide; y += pass.dy, ++rowsBefore) {
+                if (rowsBefore >= c.rowsInData) continue;
+                raw.push_back(0);
+                for (size_t i = 0; i < (width * bitsPerPixel + 7) / 8; ++i)
+                    raw.push_back(c.depth == 8 ? static_cast<uint8_t>(1 + i % 250) : 0xFF);
+                for (uint32_t x = pass.x0; x < kSide; x += pass.dx) reached[y][x] = true;
+            }
+        }
+        TPngPicture picture;
+        ASSERT_NO_THROW(Load(picture, File(IhdrData(kSide, kSide, c.depth, c.colourType, c.interlace), raw)));
+        const PngStorage& image = picture.Image();
+        for (uint32_t y = 0; y < kSide; ++y) {
+            for (uint32_t x = 0; x < kSide; ++x) {
+                ASSERT_EQ(image.StoredValue(x, y) != 0, reached[y][x]) << int(c.colourType) << " " << x << "," << y;
+                if (image.HasAlpha()) {
+                    ASSERT_EQ(image.AlphaRow(y)[x] != 0, reached[y][x]) << x << "," << y;
+                }
+            }
+            if (c.colourType == 2) {
+                EXPECT_EQ(image.Row(y)[kSide * 3], 0) << y;
+            }
+        }
+    }
 }
 
 TEST(PngLoading, WidthLimitIsInclusive) {
@@ -274,11 +340,11 @@ TEST(PngStorageRules, GreyRampsAndTwoBitGrey) {
 }
 
 TEST(PngStorageRules, RgbRowsOfEveryWidthAroundTheWideStepsConvert) {
-    // The converters work 2 or 4 pixels a step; every width up to 11 ends a row differently.
+    // The converters work 2, 4 or 5 pixels a step; every width up to 16 ends a row differently.
     std::mt19937 random(3);
     for (uint8_t colourType : {uint8_t{2}, uint8_t{6}}) {
         const uint32_t channels = colourType == 6 ? 4 : 3;
-        for (uint32_t width = 1; width <= 11; ++width) {
+        for (uint32_t width = 1; width <= 16; ++width) {
             Bytes rows;
             for (uint32_t y = 0; y < 3; ++y) {
                 rows.push_back(0);

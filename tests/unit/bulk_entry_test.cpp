@@ -10,15 +10,6 @@
 
 namespace {
 
-// A code page's lowering, as the program's would be: ASCII and the accented
-// capitals 0xC0..0xDE (0xD7 is the multiplication sign).
-void LowerLikeCodePage(std::string& text) {
-    for (char& c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) c = static_cast<char>(b + 0x20);
-    }
-}
-
 std::string Normalize(std::string_view line) { return NormalizeEntry(line, LowerLikeCodePage); }
 
 }  // namespace
