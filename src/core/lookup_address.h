@@ -2,6 +2,7 @@
 // typed: not trimmed, not validated, not encoded.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,12 @@ std::string ServiceHomeAddress();
 // 932 the trail byte of some characters is "\" or "|". A lead byte before a
 // byte that no code page takes as a trail (below 0x40) is no pair.
 std::string ShellSafeAddress(std::string_view address, const LeadByteTest& isLeadByte = {});
+
+// The longest address handed to the shell, in bytes. A longer one is not
+// handed off at all, rather than cut: Wine's launcher fails on addresses
+// from about 990 characters and overruns its own buffers from about 1,000,
+// and real queries are far shorter (a domain name has at most 253 bytes).
+inline constexpr std::size_t kMaxShellAddressLength = 960;
 
 // The error box's text when the shell could not open an address.
 std::string UnableToAccessText(std::string_view address, long long code);

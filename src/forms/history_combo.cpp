@@ -12,6 +12,19 @@ HWND ListOf(HWND combo) {
     return GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
 }
 
+// One entry, as the ANSI text it was added as. Read through the Unicode
+// messages: Wine passes an ANSI LB_GETTEXT through a fixed buffer of 512
+// characters on the stack, which a longer entry overruns.
+std::string ListText(HWND list, LRESULT index) {
+    const LRESULT length = list ? SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0) : 0;
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return ToAnsi(text);
+}
+
 bool Failed(LRESULT result) { return result == CB_ERR || result == CB_ERRSPACE; }
 
 }  // namespace
@@ -41,32 +54,14 @@ void ComboHistoryList::Append(std::string_view text) {
         throw EListInsertFailure();
 }
 
-std::string ComboHistoryList::Entry(int index) const {
-    const LRESULT length = SendMessageA(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length <= 0) return {};
-    std::string entry(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT got =
-        SendMessageA(combo_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.data()));
-    entry.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return entry;
-}
+std::string ComboHistoryList::Entry(int index) const { return ListText(ListOf(combo_), index); }
 
 std::vector<std::string> ComboHistoryList::Entries() const {
     const HWND list = ListOf(combo_);
     const LRESULT count = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
     std::vector<std::string> entries;
     entries.reserve(count > 0 ? static_cast<size_t>(count) : 0);
-    std::string buffer;
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        if (length <= 0) {
-            entries.emplace_back();
-            continue;
-        }
-        buffer.resize(static_cast<size_t>(length) + 1);
-        const LRESULT got = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
-        entries.emplace_back(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
-    }
+    for (LRESULT i = 0; i < count; ++i) entries.push_back(ListText(list, i));
     return entries;
 }
 

@@ -49,7 +49,8 @@ ShellLauncher SetShellLauncher(ShellLauncher launcher) {
 }
 
 void OpenAddress(HWND owner, std::string_view address) {
-    Launch(owner, "open", ShellSafeAddress(address, IsLeadByte), SW_SHOW);
+    const std::string safe = ShellSafeAddress(address, IsLeadByte);
+    if (safe.size() <= kMaxShellAddressLength) Launch(owner, "open", safe, SW_SHOW);
 }
 
 void OpenAddressChecked(HWND owner, std::string_view address) {

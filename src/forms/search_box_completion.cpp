@@ -5,16 +5,9 @@
 #include <string_view>
 
 #include "core/completion_rule.h"
+#include "win/window_text.h"
 
 namespace {
-
-std::string ToAnsi(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
 
 // Characters in the first `bytes` bytes of an ANSI text.
 size_t CharactersIn(const std::string& text, size_t bytes) {

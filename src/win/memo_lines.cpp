@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/window_text.h"
+
 int MemoLines::DisplayLines() const { return static_cast<int>(SendMessageA(edit_, EM_GETLINECOUNT, 0, 0)); }
 
 int MemoLines::Count() const {
@@ -16,14 +18,15 @@ std::string MemoLines::Line(int index) const {
     const LRESULT start = SendMessageA(edit_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
     const LRESULT length = SendMessageA(edit_, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
     if (start < 0 || length <= 0) return {};
-    // EM_GETLINE takes the buffer's size in its first word, so at least two bytes.
-    std::string line(std::max<size_t>(static_cast<size_t>(length), 2), '\0');
-    const size_t capacity = std::min<size_t>(line.size(), 0xFFFF);
-    line[0] = static_cast<char>(capacity & 0xFF);
-    line[1] = static_cast<char>(capacity >> 8);
-    const LRESULT got = SendMessageA(edit_, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(line.data()));
+    // Read through the Unicode messages and converted: Wine counts the
+    // length in characters, and a double-byte character would not fit an
+    // ANSI buffer of that many bytes. EM_GETLINE takes the buffer's size in
+    // its first character.
+    std::wstring line(static_cast<size_t>(length), L'\0');
+    line[0] = static_cast<wchar_t>(std::min<size_t>(line.size(), 0xFFFF));
+    const LRESULT got = SendMessageW(edit_, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(line.data()));
     line.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return line;
+    return ToAnsi(line);
 }
 
 void MemoLines::Replace(int index, const std::string& text) {

@@ -12,7 +12,12 @@ bool SingleInstanceGuard::Acquire() {
     // Without the mutex (it could not be created at all) the marker is the
     // only guard left.
     if (!mutex_ && GlobalFindAtomA(kRunningAtomName) != 0) return false;
-    // Adding works also over a marker that a killed copy left behind.
+    // Holding the mutex, this copy is the only one: a marker found now was
+    // left by killed copies, one reference each. Dropped, so that this copy's
+    // clean end leaves no marker behind.
+    if (mutex_)
+        while (const ATOM stale = GlobalFindAtomA(kRunningAtomName))
+            if (GlobalDeleteAtom(stale) != 0) break;
     runningAtom_ = GlobalAddAtomA(kRunningAtomName);
     return true;
 }

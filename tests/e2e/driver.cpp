@@ -3,14 +3,19 @@
 //   e2e_driver CASE PROGRAM_FOLDER
 // Every wait has a deadline; a failing case says what it saw and exits 1.
 #include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -145,7 +150,8 @@ void SecondCopyIsRefused() {
     CheckNothingLeft();
 }
 
-// A killed copy leaves its marker behind; the next start is not refused.
+// A killed copy leaves its marker behind; the next start is not refused,
+// and its clean end leaves no marker.
 void KilledCopyDoesNotBlockTheNextStart() {
     ChildProcess killed;
     Launch(killed, g_exe);
@@ -158,23 +164,23 @@ void KilledCopyDoesNotBlockTheNextStart() {
     WaitForVisibleWindow(next, "WHOIS Lookup");
     Check(!FindVisibleWindow(next.info.dwProcessId, "Warning"), "next start was refused");
     EndLikeLogoff(next);
+    Check(!MarkerPresent(), "the killed copy's marker outlived the next copy's clean end");
     CheckNothingLeft();
 }
 
-// Ten copies started at once: exactly one runs, nine show the warning box.
-void TenCopiesAtOnce() {
-    constexpr int kCopies = 10;
-    ChildProcess copies[kCopies];
+// Copies started at once: exactly one runs, every other one shows the
+// warning box and ends with status 0 after OK. Returns the running one.
+ChildProcess& OneOfCopiesRuns(std::vector<ChildProcess>& copies) {
     for (ChildProcess& copy : copies) Launch(copy, g_exe);
-    int runningIndex = -1;
-    HWND boxes[kCopies] = {};
+    ChildProcess* running = nullptr;
+    std::vector<HWND> boxes(copies.size());
     const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    for (int i = 0; i < kCopies; ++i) {
+    for (size_t i = 0; i < copies.size(); ++i) {
         Check(WaitForInputIdle(copies[i].info.hProcess, kStartTimeoutMs) == 0, "copy not started");
         for (;;) {
             if (FindVisibleWindow(copies[i].info.dwProcessId, "WHOIS Lookup")) {
-                Check(runningIndex < 0, "two copies run");
-                runningIndex = i;
+                Check(!running, "two copies run");
+                running = &copies[i];
                 break;
             }
             if ((boxes[i] = FindVisibleWindow(copies[i].info.dwProcessId, "Warning"))) break;
@@ -182,11 +188,17 @@ void TenCopiesAtOnce() {
             Sleep(10);
         }
     }
-    Check(runningIndex >= 0, "no copy runs");
-    for (int i = 0; i < kCopies; ++i)
-        if (i != runningIndex) PressOk(copies[i], CheckRefusedWithWarning(copies[i]));
-    Check(Running(copies[runningIndex]), "the running copy ended");
-    EndLikeLogoff(copies[runningIndex]);
+    Check(running != nullptr, "no copy runs");
+    for (ChildProcess& copy : copies)
+        if (&copy != running) PressOk(copy, CheckRefusedWithWarning(copy));
+    Check(Running(*running), "the running copy ended");
+    Check(MarkerPresent(), "no marker while a copy runs");
+    return *running;
+}
+
+void TenCopiesAtOnce() {
+    std::vector<ChildProcess> copies(10);
+    EndLikeLogoff(OneOfCopiesRuns(copies));
     Check(!MarkerPresent(), "marker left after a clean end");
     CheckNothingLeft();
 }
@@ -212,6 +224,28 @@ void StartsAndShowsMainWindow() {
     EndAndCheckNothingLeft(process);
 }
 
+// An argument as the recorder logged it, with its escapes undone.
+std::string Unescaped(const std::string& logged) {
+    std::string text;
+    for (size_t i = 0; i < logged.size(); ++i) {
+        if (logged[i] != '\\' || i + 1 == logged.size()) {
+            text += logged[i];
+            continue;
+        }
+        switch (logged[++i]) {
+            case 't': text += '\t'; break;
+            case 'r': text += '\r'; break;
+            case 'n': text += '\n'; break;
+            case 'x':
+                text += static_cast<char>(std::stoi(logged.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+                break;
+            default: text += logged[i];
+        }
+    }
+    return text;
+}
+
 // Lines of the address recorder's log, each split at tabs: time, then the
 // recorder's argument vector.
 std::vector<std::vector<std::string>> RecordedCalls() {
@@ -229,6 +263,7 @@ std::vector<std::vector<std::string>> RecordedCalls() {
             if (tab == std::string::npos) break;
             start = tab + 1;
         }
+        for (std::string& field : fields) field = Unescaped(field);
         calls.push_back(std::move(fields));
     }
     return calls;
@@ -1058,6 +1093,521 @@ void InstallerRoundTrip() {
     CheckNothingLeft();
 }
 
+// Reliability scenarios. Bounded by default; QUORVANE_STRESS=long runs the
+// long mode. Every random choice comes from one seed, printed, and taken from
+// QUORVANE_STRESS_SEED when set, so a failing run can be repeated.
+
+bool LongMode() {
+    char mode[16] = {};
+    GetEnvironmentVariableA("QUORVANE_STRESS", mode, sizeof mode);
+    return _stricmp(mode, "long") == 0;
+}
+
+int Scaled(int bounded, int longRun) { return LongMode() ? longRun : bounded; }
+
+std::mt19937_64& Random() {
+    static std::mt19937_64 engine = [] {
+        char text[32] = {};
+        const unsigned long long seed = GetEnvironmentVariableA("QUORVANE_STRESS_SEED", text, sizeof text)
+                                            ? std::strtoull(text, nullptr, 10)
+                                            : GetTickCount64() ^ GetCurrentProcessId();
+        std::printf("seed %llu (QUORVANE_STRESS_SEED repeats it)\n", seed);
+        return std::mt19937_64(seed);
+    }();
+    return engine;
+}
+
+long long Microseconds() {
+    LARGE_INTEGER now{}, frequency{};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1); }
+std::string ReplacementPath() { return HistoryPath() + ".new"; }
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// `count` entries of `length` bytes, each ended as given: with line feeds, as
+// another program may write the file, loading and saving gives the CR LF form.
+std::string Entries(int count, size_t length, const char* lineEnd) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        const std::string number = std::to_string(i) + ":";
+        bytes += number + std::string(length - number.size(), 'x') + lineEnd;
+    }
+    return bytes;
+}
+
+// A save killed at a random moment leaves History.txt either as it was or as
+// written, byte-exact. The moments spread over one and a half times a close
+// request's length (the median of five, timed first); a replacement file left
+// behind shows a kill inside the save.
+void HistoryUnderKills() {
+    const int kills = Scaled(50, 1000);
+    const std::string before = Entries(200, 10000, "\n"), after = Entries(200, 10000, "\r\n");
+    WriteAll(HistoryPath(), before);
+    long long saveUs = 0;
+    {
+        ChildProcess process;
+        Launch(process, g_exe);
+        const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+        std::vector<long long> times;
+        for (int i = 0; i < 5; ++i) {
+            const long long start = Microseconds();
+            Deliver(main, WM_CLOSE);
+            times.push_back(Microseconds() - start);
+        }
+        std::sort(times.begin(), times.end());
+        saveUs = times[times.size() / 2];
+        Check(ReadAll(HistoryPath()) == after, "the save did not write the CR LF form");
+        EndProcess(process);
+    }
+    std::uniform_int_distribution<long long> moment(0, saveUs * 3 / 2);
+    int early = 0, inside = 0, late = 0;
+    for (int k = 0; k < kills; ++k) {
+        WriteAll(HistoryPath(), before);
+        ChildProcess process;
+        Launch(process, g_exe);
+        const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+        const long long delay = moment(Random());
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        for (const long long start = Microseconds(); Microseconds() - start < delay;) {
+        }
+        EndProcess(process);
+        const std::string now = ReadAll(HistoryPath());
+        Check(now == before || now == after, "kill " + std::to_string(k) + " at " + std::to_string(delay) +
+                                                 " us left History.txt of " + std::to_string(now.size()) +
+                                                 " bytes, neither the old nor the new list");
+        if (now == after) {
+            ++late;
+        } else if (Exists(ReplacementPath())) {
+            ++inside;
+        } else {
+            ++early;
+        }
+        DeleteFileA(ReplacementPath().c_str());
+    }
+    std::printf("save %lld us; %d kills: %d before the save's file, %d inside the save, %d after the replace\n",
+                saveUs, kills, early, inside, late);
+    Check(inside > 0 && late > 0, "no kill landed inside a save or after one: nothing was tested");
+    CheckNothingLeft();
+}
+
+// The program's folder is on a small disk of its own (the runner mounts one).
+// A save that finds it full says "Stream write error", keeps the old file and
+// leaves no replacement behind; with room again, the next close saves.
+void DiskFull() {
+    ULARGE_INTEGER total{};
+    Check(GetDiskFreeSpaceExA(ProgramFolder().c_str(), nullptr, &total, nullptr) && total.QuadPart < (64u << 20),
+          "the program's folder is not on a small disk");
+    const std::string before = Entries(20, 10000, "\n"), after = Entries(20, 10000, "\r\n");
+    WriteAll(HistoryPath(), before);
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    const std::string filler = ProgramFolder() + "filler.bin";
+    {
+        std::ofstream fill(filler, std::ios::binary);
+        const std::string block(4096, 'f');
+        while (fill.write(block.data(), block.size()) && fill.flush()) {
+        }
+    }
+    ULARGE_INTEGER free{};
+    GetDiskFreeSpaceExA(ProgramFolder().c_str(), &free, nullptr, nullptr);
+    Check(free.QuadPart < before.size(), std::to_string(free.QuadPart) + " bytes still free");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    const HWND box = WaitForFailureBox(process);
+    Check(BoxMessage(box) == "Stream write error.", "failure box says \"" + BoxMessage(box) + "\"");
+    Check(ReadAll(HistoryPath()) == before, "History.txt changed on the full disk");
+    Check(!Exists(ReplacementPath()), "the replacement file is left on the full disk");
+    Check(IsWindowVisible(main), "main window went away after the failed save");
+    Check(DeleteFileA(filler.c_str()), "cannot delete the filler");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(box); }, "failure box stays after OK");
+    // Posted, so that it waits for the first close request to unwind; the
+    // file is read once the window hides, after the save: under Wine a reader
+    // that watched the file meanwhile would make its replacement fail.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindowVisible(main); }, "no save once the disk had room");
+    Check(ReadAll(HistoryPath()) == after, "History.txt not saved once the disk had room");
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
+PROCESS_MEMORY_COUNTERS_EX MemoryOf(const ChildProcess& process) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    Check(GetProcessMemoryInfo(process.info.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                               sizeof counters),
+          "no memory counters");
+    return counters;
+}
+
+constexpr SIZE_T kMiB = 1 << 20;
+
+// Damaged History.txt files load by the reading rules and save again, without
+// a crash, and the program's peak memory stays within a bound above an empty
+// start: the read stops at 16 MiB, whatever the file's size.
+void DamagedHistoryFiles() {
+    struct Damaged {
+        const char* name;
+        std::string (*bytes)();
+        LRESULT entries;     // -1: not counted
+        LRESULT firstLength;  // -1: not checked
+    };
+    static const Damaged kFiles[] = {
+        {"random bytes", [] {
+             std::string bytes(4 * kMiB, '\0');
+             std::uniform_int_distribution<int> nonZero(1, 255);  // a zero byte would end the read early
+             for (char& c : bytes) c = static_cast<char>(nonZero(Random()));
+             return bytes;
+         }, -1, -1},
+        // 100-byte lines: the 167,772 that end within the first 16 MiB.
+        {"100 MB", [] { return Entries(1000000, 98, "\r\n"); }, (16 * kMiB) / 100, 98},
+        {"one 10 MB line", [] { return std::string(10 * kMiB, 'L'); }, 1, 10 * kMiB},
+        {"NUL at the start", [] { return std::string(1, '\0') + Entries(1000, 10, "\r\n"); }, 0, -1},
+        {"only CR", [] { return std::string(65536, '\r'); }, 65536, 0},
+    };
+    SIZE_T empty = 0;
+    {
+        DeleteFileA(HistoryPath().c_str());
+        ChildProcess process;
+        Launch(process, g_exe);
+        WaitForVisibleWindow(process, "WHOIS Lookup");
+        empty = MemoryOf(process).PeakPagefileUsage;
+        EndProcess(process);
+    }
+    // The 16 MiB read, the list's own copy (UTF-16 in the control) and the
+    // parse between them, with room to spare; a whole 100 MB read passes it.
+    const SIZE_T bound = empty + 96 * kMiB;
+    for (const Damaged& file : kFiles) {
+        WriteAll(HistoryPath(), file.bytes());
+        ChildProcess process;
+        const ULONGLONG start = GetTickCount64();
+        Launch(process, g_exe);
+        const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+        const HWND combo = SearchBox(main);
+        const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        Deliver(main, WM_CLOSE);  // and what was loaded is saved again
+        Check(Running(process) && !FindVisibleWindow(process.info.dwProcessId, "Error"),
+              std::string(file.name) + ": the save after the load failed");
+        const SIZE_T peak = MemoryOf(process).PeakPagefileUsage;
+        std::printf("%-16s %7ld entries, load and save %5llu ms, peak private %4zu MiB (empty start %zu MiB)\n", file.name,
+                    static_cast<long>(count), GetTickCount64() - start, peak / kMiB, empty / kMiB);
+        Check(file.entries < 0 || count == file.entries,
+              std::string(file.name) + ": " + std::to_string(count) + " entries");
+        Check(file.firstLength < 0 || SendMessageA(combo, CB_GETLBTEXTLEN, 0, 0) == file.firstLength,
+              std::string(file.name) + ": first entry of " +
+                  std::to_string(SendMessageA(combo, CB_GETLBTEXTLEN, 0, 0)) + " bytes");
+        Check(peak <= bound, std::string(file.name) + ": peak private bytes " + std::to_string(peak / kMiB) +
+                                 " MiB, bound " + std::to_string(bound / kMiB) + " MiB");
+        EndProcess(process);
+    }
+    CheckNothingLeft();
+}
+
+// Many copies at once leave exactly one running. Then, in turns, the running
+// copy is killed or ends cleanly: a killed one never blocks the next start,
+// and after every clean end no marker is left.
+void SingleInstanceUnderLoad() {
+    std::vector<ChildProcess> copies(static_cast<size_t>(Scaled(20, 100)));
+    ChildProcess* running = &OneOfCopiesRuns(copies);
+    const int turns = Scaled(4, 40);
+    std::vector<ChildProcess> next(static_cast<size_t>(turns));
+    for (int turn = 0; turn < turns; ++turn) {
+        if (turn % 2 == 0) {
+            EndProcess(*running);
+        } else {
+            EndLikeLogoff(*running);
+            Check(!MarkerPresent(), "marker left after a clean end that followed a kill");
+        }
+        Launch(next[turn], g_exe);
+        WaitForVisibleWindow(next[turn], "WHOIS Lookup");
+        running = &next[turn];
+    }
+    EndLikeLogoff(*running);
+    Check(!MarkerPresent(), "marker left after the last clean end");
+    std::printf("%zu copies at once: one ran; %d turns of a kill or a clean end, each followed by a start\n",
+                copies.size(), turns);
+    CheckNothingLeft();
+}
+
+// The Linux process behind a Wine process, found by its command line (the
+// Windows path of its executable) under the host's /proc, which Wine's Z:
+// drive maps. Empty outside Wine.
+std::string HostProcFolder() {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    std::string folder;
+    do {
+        if (found.cFileName[0] < '1' || found.cFileName[0] > '9') continue;
+        const std::string candidate = std::string("Z:\\proc\\") + found.cFileName + "\\";
+        const std::string commandLine = ReadAll(candidate + "cmdline");
+        if (_stricmp(commandLine.substr(0, commandLine.find('\0')).c_str(), g_exe.c_str()) == 0) folder = candidate;
+    } while (folder.empty() && FindNextFileA(search, &found));
+    FindClose(search);
+    return folder;
+}
+
+// A number after `key` in a /proc file's text.
+long long HostFigure(const std::string& text, const std::string& key) {
+    const size_t at = text.find(key);
+    return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + key.size());
+}
+
+// The number of GDI objects in the process's table of GDI handles, which
+// its PEB points to (an array of 24-byte entries; a used one has a type).
+long long GdiObjectsInTable(const ChildProcess& process) {
+    PROCESS_BASIC_INFORMATION basic{};
+    if (NtQueryInformationProcess(process.info.hProcess, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+        return -1;
+    constexpr size_t kTableInPeb = 0xF8, kEntries = 0x10000, kEntrySize = 24, kTypeAt = 14;
+    UINT64 table = 0;
+    if (!ReadProcessMemory(process.info.hProcess, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kTableInPeb,
+                           &table, sizeof table, nullptr) || !table)
+        return -1;
+    std::vector<BYTE> entries(kEntries * kEntrySize);
+    if (!ReadProcessMemory(process.info.hProcess, reinterpret_cast<const void*>(table), entries.data(), entries.size(),
+                           nullptr))
+        return -1;
+    long long used = 0;
+    for (size_t i = 0; i < kEntries; ++i) used += entries[i * kEntrySize + kTypeAt] != 0;
+    return used;
+}
+
+// Windows of the process, its own and their children.
+long long WindowsOf(const ChildProcess& process) {
+    struct Count {
+        DWORD processId;
+        long long windows;
+    } count{process.info.dwProcessId, 0};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) {
+            auto& c = *reinterpret_cast<Count*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != c.processId) return TRUE;
+            ++c.windows;
+            EnumChildWindows(
+                window, [](HWND, LPARAM n) { return ++*reinterpret_cast<long long*>(n), TRUE; },
+                reinterpret_cast<LPARAM>(&c.windows));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.windows;
+}
+
+// The program's resources. Where the system does not count GUI objects of
+// another process (Wine), GDI objects are counted in the process's table and
+// USER objects by their largest kind, windows.
+struct Usage {
+    long long privateBytes, gdiObjects, userObjects;
+};
+
+Usage UsageOf(const ChildProcess& process) {
+    const long long gdi = GetGuiResources(process.info.hProcess, GR_GDIOBJECTS),
+                    user = GetGuiResources(process.info.hProcess, GR_USEROBJECTS);
+    return {static_cast<long long>(MemoryOf(process).PagefileUsage), gdi ? gdi : GdiObjectsInTable(process),
+            user ? user : WindowsOf(process)};
+}
+
+// What a repeated action may add to the program's resources: no window, no
+// more GDI objects than the few that come and go (cached device contexts and
+// the like), and private bytes only as much as heap growth in steps; a leak
+// of a GDI object or a picture's memory per repetition passes both.
+void CheckStable(const char* what, int repetitions, const Usage& from, const Usage& to) {
+    const long long grown = to.privateBytes - from.privateBytes;
+    std::printf("%d %s: private bytes %lld KiB, %+lld KiB; GDI objects %lld -> %lld; USER objects %lld -> %lld\n",
+                repetitions, what, to.privateBytes / 1024, grown / 1024, from.gdiObjects, to.gdiObjects,
+                from.userObjects, to.userObjects);
+    Check(from.gdiObjects > 0 && from.userObjects > 0, "GUI objects not counted");
+    Check(to.gdiObjects <= from.gdiObjects + 16 && to.userObjects <= from.userObjects,
+          std::string(what) + ": the GUI object count grew");
+    Check(grown <= 512 * 1024, std::string(what) + ": private bytes grew by " + std::to_string(grown / 1024) + " KiB");
+}
+
+// CPU time and the number of times any of the process's threads was switched
+// in: a wait that nothing wakes leaves both where they were. Where the host's
+// /proc shows the process (Wine), both are read there, the CPU time to the
+// nanosecond; elsewhere the system's CPU time, to its tick, stands alone.
+struct Activity {
+    long long cpuNs = 0, wakeups = 0;
+    bool operator==(const Activity&) const = default;
+};
+
+Activity ActivityOf(const ChildProcess& process) {
+    Activity activity;
+    if (const std::string proc = HostProcFolder(); !proc.empty()) {
+        WIN32_FIND_DATAA task{};
+        const HANDLE search = FindFirstFileA((proc + "task\\*").c_str(), &task);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &task)) {
+            if (task.cFileName[0] == '.') continue;
+            const std::string folder = proc + "task\\" + task.cFileName + "\\";
+            const std::string status = ReadAll(folder + "status");
+            activity.wakeups += HostFigure(status, "\nvoluntary_ctxt_switches:") +
+                                HostFigure(status, "nonvoluntary_ctxt_switches:");
+            activity.cpuNs += std::atoll(ReadAll(folder + "schedstat").c_str());
+        }
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        return activity;
+    }
+    FILETIME created, ended, kernel, user;
+    Check(GetProcessTimes(process.info.hProcess, &created, &ended, &kernel, &user), "no process times");
+    auto ns = [](FILETIME t) { return (static_cast<long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime) * 100; };
+    activity.cpuNs = ns(kernel) + ns(user);
+    return activity;
+}
+
+// One program through many paints of the About logo and many show/hide
+// cycles through the icon's callback, its resources stable; then, hidden in
+// the notification area, it takes no CPU time.
+void LongRun() {
+    const int paints = 1000, cycles = Scaled(100, 10000);
+    const DWORD idleMs = static_cast<DWORD>(Scaled(2000, 10000));
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
+    // Each paint is done once the window has no update region left.
+    auto paint = [&] {
+        RedrawWindow(about, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        WaitUntil([&] { return !GetUpdateRect(about, nullptr, FALSE); }, "the About window was not painted");
+    };
+    for (int i = 0; i < 20; ++i) paint();
+    Usage from = UsageOf(process);
+    for (int i = 0; i < paints; ++i) paint();
+    CheckStable("paints of the About window", paints, from, UsageOf(process));
+
+    Deliver(GetDlgItem(about, kCloseWindowButton), BM_CLICK);
+    auto cycle = [&] {
+        ClickIcon(main, WM_LBUTTONUP);
+        WaitRestored(main);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        WaitInTray(process, main);
+    };
+    for (int i = Scaled(30, 1000); i > 0; --i) cycle();  // until the heap has settled
+    from = UsageOf(process);
+    const Activity working = ActivityOf(process);  // the measure of idleness must see work
+    const ULONGLONG start = GetTickCount64();
+    for (int i = 0; i < cycles; ++i) cycle();
+    std::printf("%d show/hide cycles in %llu ms\n", cycles, GetTickCount64() - start);
+    CheckStable("show/hide cycles", cycles, from, UsageOf(process));
+    Check(ActivityOf(process).cpuNs > working.cpuNs, "no CPU time counted for the cycles");
+
+    // Settled once nothing changes for a while; then the measured span.
+    Activity before = ActivityOf(process), after;
+    for (; Sleep(100), (after = ActivityOf(process)) != before; before = after) {
+    }
+    Sleep(idleMs);
+    after = ActivityOf(process);
+    std::printf("hidden for %lu ms: %lld ns of CPU time, %lld wakeups\n", idleMs, after.cpuNs - before.cpuNs,
+                after.wakeups - before.wakeups);
+    Check(after == before, "the hidden program was not idle");
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
+// A query as pasted into the search box and looked up by Enter: exactly one
+// hand-off whose one argument is the escaped address, or none for a query
+// that is blank once trimmed. The Enter is posted as its character, so a
+// later step queues behind it.
+struct Hostile {
+    std::string query, escaped;  // escaped: the address's query part; none when empty and !handedOff
+    bool handedOff = true;
+};
+
+std::vector<Hostile> HostileQueries() {
+    std::vector<Hostile> rows = {
+        {"\"quoted\"", "%22quoted%22"},
+        {" lead and trail ", "%20lead%20and%20trail%20"},
+        {"a\tb\x01\x1F\x7F", "a%09b%01%1F%7F"},
+        {"100%", "100%"},
+        {"%20%%41%", "%20%%41%"},
+        {"--x", "--x"},
+        {"/c calc", "/c%20calc"},
+        {"x\" & calc & \"", "x%22%20&%20calc%20&%20%22"},
+        {"a&b|c^d<e>f`{}", "a&b%7Cc%5Ed%3Ce%3Ef%60%7B%7D"},
+        {"\\\\server\\share", "%5C%5Cserver%5Cshare"},
+        {" \t\x01 ", "", false},
+        {"%1 %2 %*", "%1%20%2%20%*"},
+    };
+    if (GetACP() == 932) {
+        rows.push_back({"\x83\x5C\x83\x7C", "\x83\x5C\x83\x7C"});  // trail bytes '\' and '|' stay in their pairs
+        rows.push_back({"\x82\xA0 \x82\xA2\"", "\x82\xA0%20\x82\xA2%22"});
+        rows.push_back({"\xB1\xB2\xDF", "\xB1\xB2\xDF"});  // single-byte katakana
+    } else {
+        rows.push_back({"\x80\x81\xA0\xE9\xFF", "\x80\x81\xA0\xE9\xFF"});
+    }
+    std::string longQuery;
+    while (longQuery.size() < 100 * 1024) longQuery += "a\" ";
+    // The longest address the program hands off, and one far longer: none.
+    rows.push_back({std::string(960 - std::strlen(kLookupPrefix), 'x'), std::string(960 - std::strlen(kLookupPrefix), 'x')});
+    rows.push_back({longQuery, "", false});
+    return rows;
+}
+
+std::string LongText(HWND window) {
+    std::string text(static_cast<size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    text.resize(static_cast<size_t>(SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+bool NoRecorderRuns() { return CountProcesses("url_recorder.exe") == 0; }
+
+void HostileQueriesAreHandedOffExactly() {
+    std::vector<std::string> processesBefore;  // once the first hand-off has started the shell's own services
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    const HWND edit = SearchEdit(main);
+    size_t handOffs = 0;
+    for (const Hostile& row : HostileQueries()) {
+        const std::string shown = row.query.size() > 40 ? row.query.substr(0, 40) + "..." : row.query;
+        SendMessageA(SearchBox(main), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.query.c_str()));
+        Check(LongText(SearchBox(main)) == row.query, "the search box does not hold \"" + shown + "\"");
+        SendMessageA(edit, EM_SETSEL, 0, 0);
+        PostMessageA(edit, WM_CHAR, '\r', 1);
+        PostMessageA(edit, EM_SETSEL, 0, 1);  // queued behind the Enter: its sign of being handled
+        WaitUntil([&] { return SendMessageA(edit, EM_GETSEL, 0, 0) == MAKELRESULT(0, 1); }, "Enter not handled");
+        if (row.handedOff) ++handOffs;
+        const auto calls = WaitForRecordedCalls(handOffs);
+        if (!row.handedOff) continue;
+        Check(calls.back().size() == 3 && calls.back()[2] == std::string(kLookupPrefix) + row.escaped,
+              "\"" + shown + "\": browser got " + std::to_string(calls.back().size() - 1) + " arguments, the last \"" +
+                  calls.back().back().substr(0, 80) + "\"");
+        if (processesBefore.empty()) {
+            WaitUntil(NoRecorderRuns, "a recorder runs on");
+            processesBefore = ProcessNames();
+        }
+    }
+    std::printf("%zu queries through Enter\n", HostileQueries().size());
+
+    // Through the bulk window: each line normalized, then handed off the same way.
+    const std::vector<std::pair<std::string, std::string>> kBulk = {
+        {"A\"B", "a%22b"}, {"--x /c", "--x"}, {"100%&calc", "100%&calc"}, {"a\tb\x01^|<>", "a%09b%01%5E%7C%3C%3E"},
+        {GetACP() == 932 ? "\x83\x5C\x83\x7C" : "\xC9\x80", GetACP() == 932 ? "\x83\x5C\x83\x7C" : "\xE9\x80"},
+    };
+    std::string lines;
+    std::vector<std::string> expected;
+    for (const auto& [line, escaped] : kBulk) {
+        lines += (lines.empty() ? "" : "\r\n") + line;
+        expected.push_back(escaped);
+    }
+    Deliver(main, WM_COMMAND, kBulkCommand);
+    const HWND bulk = WaitForVisibleWindowOf(process, "TFormBulkWhoisLookupTool");
+    SendMessageA(GetDlgItem(bulk, 102), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lines.c_str()));
+    const auto queries = BulkRun(bulk, handOffs, expected.size());
+    Check(queries == expected, "bulk looked up " + Joined(queries));
+    WaitUntil(NoRecorderRuns, "a recorder runs on");
+    const std::vector<std::string> processesAfter = ProcessNames();
+    Check(processesAfter == processesBefore, "other processes: " + Joined(processesBefore) + " before, " +
+                                                 Joined(processesAfter) + " after");
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
+
 // For the run command's screenshot: starts the program and leaves it running
 // once its main window shows.
 void Show() {
@@ -1170,6 +1720,12 @@ constexpr Case kCases[] = {
     {"about_chain", AboutChain},
     {"check_update_failure_is_reported", CheckUpdateFailureIsReported},
     {"installer_round_trip", InstallerRoundTrip},
+    {"stress_history_under_kills", HistoryUnderKills},
+    {"stress_disk_full", DiskFull},
+    {"stress_damaged_history_files", DamagedHistoryFiles},
+    {"stress_single_instance_under_load", SingleInstanceUnderLoad},
+    {"stress_long_run", LongRun},
+    {"stress_hostile_queries", HostileQueriesAreHandedOffExactly},
     {"show", Show},
     {"pose_main", PoseMain},
     {"pose_settings", PoseSettings},

@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 ChildProcess::~ChildProcess() {
     if (info.hThread) CloseHandle(info.hThread);
     if (info.hProcess) CloseHandle(info.hProcess);
@@ -62,14 +64,22 @@ DWORD WaitForExit(const ChildProcess& process) {
     return code;
 }
 
-int CountProcesses(const char* exeName) {
+std::vector<std::string> ProcessNames() {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) throw DriverFailure{"no process snapshot"};
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    int count = 0;
+    std::vector<std::string> names;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (_stricmp(entry.szExeFile, exeName) == 0) ++count;
+        names.push_back(entry.szExeFile);
     CloseHandle(snapshot);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int CountProcesses(const char* exeName) {
+    int count = 0;
+    for (const std::string& name : ProcessNames())
+        if (_stricmp(name.c_str(), exeName) == 0) ++count;
     return count;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 struct ChildProcess {
     PROCESS_INFORMATION info{};
@@ -33,3 +34,5 @@ void EndProcess(ChildProcess& process);
 // Waits for the process to end by itself; returns its exit code.
 DWORD WaitForExit(const ChildProcess& process);
 int CountProcesses(const char* exeName);
+// The executable names of every process on the desktop, sorted.
+std::vector<std::string> ProcessNames();

@@ -5,9 +5,13 @@ program that plays the user. Afterwards no process of the run may be left.
 
   run_case.py --prefix P --exe Quorvane.exe --driver e2e_driver.exe [--installer SETUP] CASE
 
-An installer given is copied beside the program as setup.exe.
+An installer given is copied beside the program as setup.exe. With
+--small-disk the folder is a tmpfs of a few MiB of its own. Mounting needs
+root (CI has it); where it is not allowed the case is skipped (exit status 77)
+and says so.
 """
 import argparse
+import os
 import shutil
 import subprocess
 import sys
@@ -16,6 +20,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 import winebench  # noqa: E402
+
+
+SKIPPED = 77
 
 
 def leftover_processes(marker):
@@ -31,20 +38,34 @@ def main():
     parser.add_argument("--driver", required=True)
     parser.add_argument("--installer")
     parser.add_argument("--timeout", type=float, default=120)
+    parser.add_argument("--long-timeout", type=float,
+                        help="the timeout when QUORVANE_STRESS=long asks for the long mode")
+    parser.add_argument("--small-disk", action="store_true")
     parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
                         help="environment of the whole run (Wine included)")
     parser.add_argument("case")
     args = parser.parse_args()
 
     winebench.setup_prefix(args.prefix) if not (Path(args.prefix) / "quorvane-settings").exists() else None
+    if args.long_timeout and os.environ.get("QUORVANE_STRESS") == "long":
+        args.timeout = args.long_timeout
     folder = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-"))
-    shutil.copy2(args.exe, folder / "Quorvane.exe")
-    if args.installer:
-        shutil.copy2(args.installer, folder / "setup.exe")
+    extra = dict(item.split("=", 1) for item in args.env)
     log = folder / "opened.log"
-    ok = False
+    mounted = ok = False
+    if args.small_disk:
+        size = Path(args.exe).stat().st_size + (4 << 20)
+        mount = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", str(folder)],
+                               capture_output=True, text=True)
+        if mount.returncode != 0:
+            print(f"skipped: no small disk of its own ({mount.stderr.strip()})")
+            folder.rmdir()
+            return SKIPPED
+        mounted = True
     try:
-        extra = dict(item.split("=", 1) for item in args.env)
+        shutil.copy2(args.exe, folder / "Quorvane.exe")
+        if args.installer:
+            shutil.copy2(args.installer, folder / "setup.exe")
         extra["QUORVANE_RECORDER_LOG"] = winebench.windows_path(log)
         # Wine's own error reports, so that a failure of Wine itself is told
         # apart from a failure of the case (CTest shows them only on failure).
@@ -65,6 +86,15 @@ def main():
             ok = False
             print("processes left after the run:\n  " + "\n  ".join(left), file=sys.stderr)
     finally:
+        if mounted:
+            if not ok:  # kept for a look on the real disk
+                kept = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-kept-"))
+                shutil.copytree(folder, kept, dirs_exist_ok=True, symlinks=True,
+                                ignore=shutil.ignore_patterns("filler.bin"))
+            subprocess.run(["umount", "-l", str(folder)], check=False)
+            if not ok:
+                folder.rmdir()
+                folder = kept
         if ok:
             shutil.rmtree(folder, ignore_errors=True)
         else:

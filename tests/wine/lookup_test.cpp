@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "box_watcher.h"
+#include "core/lookup_address.h"
 #include "forms/main_window.h"
 #include "forms/open_address.h"
 #include "win/application.h"
@@ -108,6 +109,17 @@ TEST_F(LookupTest, BlanksAndQuotesReachTheShellEscaped) {
     Press(VK_RETURN);
     EXPECT_EQ(Opened(), (Addresses{"http://tessaloon.com/whois/%20example.com",
                               "http://tessaloon.com/whois/a%22b%20c#d"}));
+}
+
+// Escaped, the first address is exactly as long as the shell takes; the
+// second is one byte longer and is not handed off.
+TEST_F(LookupTest, AnAddressLongerThanTheShellTakesIsNotHandedOff) {
+    const std::string prefix = "http://tessaloon.com/whois/", fits(kMaxShellAddressLength - prefix.size() - 3, 'a');
+    SetText(fits + " ");
+    Press(VK_RETURN);
+    SetText(fits + "  ");
+    Press(VK_RETURN);
+    EXPECT_EQ(Opened(), Addresses{prefix + fits + "%20"});
 }
 
 TEST_F(LookupTest, EnterTwiceLooksUpTwice) {
