@@ -1126,7 +1126,6 @@ long long Microseconds() {
 
 std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1); }
 std::string ReplacementPath() { return HistoryPath() + ".new"; }
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // `count` entries of `length` bytes, each ended as given: with line feeds, as
 // another program may write the file, loading and saving gives the CR LF form.
@@ -1292,8 +1291,9 @@ void DamagedHistoryFiles() {
         Check(Running(process) && !FindVisibleWindow(process.info.dwProcessId, "Error"),
               std::string(file.name) + ": the save after the load failed");
         const SIZE_T peak = MemoryOf(process).PeakPagefileUsage;
-        std::printf("%-16s %7ld entries, load and save %5llu ms, peak private %4zu MiB (empty start %zu MiB)\n", file.name,
-                    static_cast<long>(count), GetTickCount64() - start, peak / kMiB, empty / kMiB);
+        std::printf("%-16s %7ld entries, load and save %5llu ms, peak private %4llu MiB (empty start %llu MiB)\n",
+                    file.name, static_cast<long>(count), GetTickCount64() - start,
+                    static_cast<unsigned long long>(peak / kMiB), static_cast<unsigned long long>(empty / kMiB));
         Check(file.entries < 0 || count == file.entries,
               std::string(file.name) + ": " + std::to_string(count) + " entries");
         Check(file.firstLength < 0 || SendMessageA(combo, CB_GETLBTEXTLEN, 0, 0) == file.firstLength,
@@ -1377,24 +1377,29 @@ long long GdiObjectsInTable(const ChildProcess& process) {
 }
 
 // Windows of the process, its own and their children.
+struct WindowCount {
+    DWORD processId;
+    long long windows;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM lParam) {
+    ++reinterpret_cast<WindowCount*>(lParam)->windows;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM lParam) {
+    auto& count = *reinterpret_cast<WindowCount*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != count.processId) return TRUE;
+    ++count.windows;
+    EnumChildWindows(window, CountChild, lParam);
+    return TRUE;
+}
+
 long long WindowsOf(const ChildProcess& process) {
-    struct Count {
-        DWORD processId;
-        long long windows;
-    } count{process.info.dwProcessId, 0};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) {
-            auto& c = *reinterpret_cast<Count*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != c.processId) return TRUE;
-            ++c.windows;
-            EnumChildWindows(
-                window, [](HWND, LPARAM n) { return ++*reinterpret_cast<long long*>(n), TRUE; },
-                reinterpret_cast<LPARAM>(&c.windows));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    WindowCount count{process.info.dwProcessId, 0};
+    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&count));
     return count.windows;
 }
 
