@@ -361,7 +361,8 @@ void MainWindowLayout() {
     EndAndCheckNothingLeft(process);
 }
 
-std::string HistoryPath() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1) + "History.txt"; }
+std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1); }
+std::string HistoryPath() { return ProgramFolder() + "History.txt"; }
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -1039,7 +1040,7 @@ std::pair<std::string, int> ShortcutOf(const std::string& path) {
 // removes everything else.
 void InstallerRoundTrip() {
     const Installed installed;
-    const std::string setup = "\"" + g_exe.substr(0, g_exe.find_last_of('\\') + 1) + "setup.exe\" /S";
+    const std::string setup = "\"" + ProgramFolder() + "setup.exe\" /S";
     const std::string history = "installed.example\r\n";
     // A run cut short leaves an install behind: the next one starts clean.
     if (Exists(installed.uninstaller)) RunToTheEnd("\"" + installed.uninstaller + "\" /S");
@@ -1124,7 +1125,6 @@ long long Microseconds() {
     return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1); }
 std::string ReplacementPath() { return HistoryPath() + ".new"; }
 
 // `count` entries of `length` bytes, each ended as given: with line feeds, as
@@ -1633,7 +1633,7 @@ void WritePose(RECT area, std::initializer_list<HWND> shown) {
         Deliver(window, WM_NULL);
     }
     constexpr int kMargin = 12;
-    std::ofstream(g_exe.substr(0, g_exe.find_last_of('\\') + 1) + "pose.txt")
+    std::ofstream(ProgramFolder() + "pose.txt")
         << area.left - kMargin << ' ' << area.top - kMargin << ' ' << area.right - area.left + 2 * kMargin << ' '
         << area.bottom - area.top + 2 * kMargin << '\n';
 }
