@@ -17,12 +17,14 @@ Form::~Form() { Destroy(); }
 
 void Form::Create() {
     if (Handle()) return;
-    // Created at the design position with a provisional size; ApplyLayout sets
-    // the real size once the window's DPI is known.
+    // Created at the design position, sized for the system's DPI: resizing a
+    // top-level window costs a round trip to the display, so ApplyLayout
+    // resizes it only when its own DPI (its monitor's) differs.
     const WindowClass windowClass{.name = layout_.windowClass, .programIcon = true, .backgroundColor = COLOR_BTNFACE};
-    if (!CreateHandle(windowClass, layout_.exStyle | WS_EX_CONTROLPARENT, layout_.caption,
-                      layout_.style & ~WS_VISIBLE,
-                      {layout_.left, layout_.top, layout_.clientWidth, layout_.clientHeight}, Application.Handle()))
+    const DWORD style = layout_.style & ~WS_VISIBLE, exStyle = layout_.exStyle | WS_EX_CONTROLPARENT;
+    const SIZE frame = FrameSize(style, exStyle, GetDpiForSystem());
+    if (!CreateHandle(windowClass, exStyle, layout_.caption, style, {layout_.left, layout_.top, frame.cx, frame.cy},
+                      Application.Handle()))
         return;
     CreateControls(Handle(), layout_.controls);
     ApplyLayout(nullptr);
@@ -67,25 +69,28 @@ HFONT Form::FontFor(const ControlLayout& control) const {
     return fonts_[index].Get();
 }
 
+SIZE Form::FrameSize(DWORD style, DWORD exStyle, UINT dpi) const {
+    RECT frame{0, 0, MulDiv(layout_.clientWidth, static_cast<int>(dpi), 96),
+               MulDiv(layout_.clientHeight, static_cast<int>(dpi), 96)};
+    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 // Sizes the frame for the scaled client area, moves the controls, gives them
 // their fonts and pictures at the current DPI. With a suggested rectangle (a
 // DPI change) the frame takes that rectangle's position.
 void Form::ApplyLayout(const RECT* suggested) {
     const HWND hwnd = Handle();
     const UINT dpi = Dpi();
-    RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE));
-    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
-    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    int x = 0, y = 0;
+    const SIZE frame = FrameSize(static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)),
+                                 static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)), dpi);
+    RECT now{};
+    GetWindowRect(hwnd, &now);
     if (suggested) {
-        x = suggested->left;
-        y = suggested->top;
-    } else {
-        flags |= SWP_NOMOVE;
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy) {
+        SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SetWindowPos(hwnd, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top, flags);
 
     auto makeFont = [dpi](const FontLayout& font) {
         return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,

@@ -101,6 +101,8 @@ protected:
 private:
     void ApplyLayout(const RECT* suggested);
     HFONT FontFor(const ControlLayout& control) const;
+    // The frame's size around the layout's client area at `dpi`.
+    SIZE FrameSize(DWORD style, DWORD exStyle, UINT dpi) const;
     void RememberFocus();
     void RestoreFocus();
     void ClickFocusedButton();

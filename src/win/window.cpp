@@ -12,7 +12,14 @@ bool Window::CreateHandle(const WindowClass& windowClass, DWORD exStyle, const c
     if (!GetClassInfoExA(instance, windowClass.name, &wc)) {
         wc.lpfnWndProc = WindowProc;
         wc.hInstance = instance;
-        wc.hIcon = windowClass.programIcon ? LoadIconA(instance, "MAINICON") : nullptr;
+        if (windowClass.programIcon) {
+            wc.hIcon = LoadIconA(instance, "MAINICON");
+            // Given, not left to the system: it would load its own copy from
+            // the resource for every class.
+            wc.hIconSm = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        }
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.hbrBackground = windowClass.backgroundColor >= 0
                                ? reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundColor) + 1)
