@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/window.h"
+
 UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
     UniqueBitmap source(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -29,7 +31,7 @@ UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
     }
     UniqueImageList list(ImageList_Create(glyph * scale, height * scale, ILC_COLOR24 | ILC_MASK, kStates, 0));
     ImageList_AddMasked(list.Get(), strip.Get(), transparent);
-    BUTTON_IMAGELIST images{list.Get(), {MulDiv(2, static_cast<int>(dpi), 96), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    BUTTON_IMAGELIST images{list.Get(), {ScaleForDpi(2, dpi), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
     return list;
 }

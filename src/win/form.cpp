@@ -70,8 +70,7 @@ HFONT Form::FontFor(const ControlLayout& control) const {
 }
 
 SIZE Form::FrameSize(DWORD style, DWORD exStyle, UINT dpi) const {
-    RECT frame{0, 0, MulDiv(layout_.clientWidth, static_cast<int>(dpi), 96),
-               MulDiv(layout_.clientHeight, static_cast<int>(dpi), 96)};
+    RECT frame{0, 0, ScaleForDpi(layout_.clientWidth, dpi), ScaleForDpi(layout_.clientHeight, dpi)};
     AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
@@ -84,11 +83,10 @@ void Form::ApplyLayout(const RECT* suggested) {
     const UINT dpi = Dpi();
     const SIZE frame = FrameSize(static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)),
                                  static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)), dpi);
-    RECT now{};
-    GetWindowRect(hwnd, &now);
     if (suggested) {
         SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy) {
+    } else if (RECT now{}; GetWindowRect(hwnd, &now) &&
+               (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)) {
         SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 

@@ -69,7 +69,7 @@ public:
     void Close();
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
     UINT Dpi() const;
-    int Scale(int pixelsAt96) const { return MulDiv(pixelsAt96, static_cast<int>(Dpi()), 96); }
+    int Scale(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, Dpi()); }
 
 protected:
     // Runs once the controls exist, before the creation step: settings of the

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+// A length given in pixels at 96 DPI, at `dpi`.
+inline int ScaleForDpi(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
+
 struct WindowClass {
     const char* name;
     bool programIcon = false;  // "MAINICON" on the frame
