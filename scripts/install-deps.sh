@@ -11,6 +11,7 @@ packages=(
   libz-mingw-w64-dev              # zlib for both, linked statically into Quorvane.exe
   wine wine64                     # runs the Windows program and its tests
   wine32:i386                     # runs the 32-bit ones (needs the i386 architecture)
+  fonts-wine                      # the dialog font and frame-button symbols the windows use
   xvfb xauth                      # a private X screen for every test case
   imagemagick                     # screenshots (import)
   nsis                            # the per-user installer (makensis)

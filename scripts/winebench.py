@@ -29,7 +29,12 @@ import time
 from pathlib import Path
 
 # Bumped when the prefix's settings below change, so old prefixes are updated.
-PREFIX_SETTINGS_VERSION = "1"
+PREFIX_SETTINGS_VERSION = "2"
+
+# Wine's own fonts (Debian's fonts-wine): this Wine looks for them only in the
+# prefix's Fonts folder, and without them "MS Sans Serif" falls back to a wider
+# host font and the frame buttons lose their symbols.
+WINE_FONTS = Path("/usr/share/wine/fonts")
 
 
 def is_32_bit_program(path):
@@ -161,6 +166,9 @@ def setup_prefix(prefix, recorder=None):
         with wineserver(env):
             run_wine(env, ["wineboot", "-i"], timeout=300, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL, check=True)
+            fonts = prefix / "drive_c" / "windows" / "Fonts"
+            for font in sorted(WINE_FONTS.glob("*")):
+                shutil.copyfile(font, fonts / font.name)
             settings = [
                 # Without a window manager Wine makes every window close wait
                 # about two seconds unless its windows are unmanaged.
