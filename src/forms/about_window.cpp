@@ -32,10 +32,11 @@ constexpr std::array<ControlLayout, 6> kControls{{
      .caption = texts::kCheckUpdateButton, .left = 120, .top = 8, .width = 105, .height = 25,
      .style = BS_PUSHBUTTON, .picture = "UPDATEGLYPH"},
     {.windowClass = "STATIC", .name = "Label1", .id = TFormAbout::kLabel1, .caption = texts::kAboutTitle,
-     .left = 80, .top = 45, .width = 209, .height = 13, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false,
-     .font = &kBold},
+     .left = 80, .top = 45, .width = 209, .height = 13, .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+     .tabStop = false, .font = &kBold, .autoSize = true},
     {.windowClass = "STATIC", .name = "Label2", .id = TFormAbout::kLabel2, .caption = texts::kAboutDescription,
-     .left = 80, .top = 64, .width = 202, .height = 52, .style = SS_LEFT, .tabStop = false},
+     .left = 80, .top = 64, .width = 202, .height = 52, .style = SS_LEFTNOWORDWRAP, .tabStop = false,
+     .autoSize = true},
     {.windowClass = "STATIC", .name = "StaticText1", .id = TFormAbout::kStaticText1,
      .caption = texts::kCopyrightLink, .left = 0, .top = 121, .width = 296, .height = 20,
      .style = SS_CENTER | SS_NOPREFIX | SS_NOTIFY, .tabStop = false, .font = &kLink},
@@ -85,9 +86,10 @@ void TFormAbout::FormCreate() {
     logo_ = LoadLogo(pictures_);
 }
 
-void TFormAbout::FormShow() {
+bool TFormAbout::FormShow() {
     if (Form1) Form1->Hide();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+    return true;
 }
 
 bool TFormAbout::FormClose() {

@@ -35,7 +35,7 @@ public:
 
 protected:
     void FormCreate() override;
-    void FormShow() override;
+    bool FormShow() override;
     bool FormClose() override;
     void Command(int id, int notification) override;
     void FormPaint(HDC dc) override;

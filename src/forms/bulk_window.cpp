@@ -29,7 +29,7 @@ constexpr std::array<ControlLayout, 4> kControls{{
      .width = 185, .height = 169, .style = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
      .exStyle = WS_EX_CLIENTEDGE},
     {.windowClass = "STATIC", .name = "Label1", .id = TFormBulkWhoisLookupTool::kLabel1, .left = 212, .top = 44,
-     .style = SS_LEFT | SS_NOPREFIX, .tabStop = false},
+     .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX, .tabStop = false, .autoSize = true},
     {.windowClass = "STATIC", .name = "Label2", .id = TFormBulkWhoisLookupTool::kLabel2, .caption = texts::kBulkHint,
      .left = 208, .top = 64, .width = 75, .height = 104, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false},
 }};
@@ -61,10 +61,12 @@ void TFormBulkWhoisLookupTool::ControlsCreated() {
 void TFormBulkWhoisLookupTool::FormCreate() { PlaceAboveNotificationArea(Handle()); }
 
 // Showing the bulk window closes the main window (history saved, program
-// hidden in the notification area) and hides the About window.
-void TFormBulkWhoisLookupTool::FormShow() {
-    if (Form1) Form1->Close();
+// hidden in the notification area) and hides the About window; when that
+// close fails (the history could not be saved), the window stays hidden.
+bool TFormBulkWhoisLookupTool::FormShow() {
+    if (Form1 && !Form1->Close()) return false;
     if (FormAbout) FormAbout->Hide();
+    return true;
 }
 
 bool TFormBulkWhoisLookupTool::FormClose() {
@@ -169,14 +171,7 @@ void TFormBulkWhoisLookupTool::SetStatus(const std::string& text) {
     GetWindowRect(label, &before);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&before), 2);
     SetWindowTextA(label, text.c_str());
-    SIZE size{};
-    {
-        const WindowDc dc(label);
-        const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
-    }
-    SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy ? size.cy : Scale(13),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeLabelToText(label);
     // Paint now, where the old text stood too.
     RedrawWindow(Handle(), &before, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

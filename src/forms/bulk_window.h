@@ -25,7 +25,7 @@ public:
 protected:
     void ControlsCreated() override;
     void FormCreate() override;
-    void FormShow() override;
+    bool FormShow() override;
     bool FormClose() override;
     void Command(int id, int notification) override;
 

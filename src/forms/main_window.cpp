@@ -163,8 +163,9 @@ void TForm1::WhoisLookup1Click() {
     if (FormAbout) FormAbout->Hide();
 }
 
+// A failed history save stops the entry: the main window stays.
 void TForm1::BulkWhoisLookup1Click() {
-    Close();
+    if (!Close()) return;
     if (FormAbout) FormAbout->Close();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
 }

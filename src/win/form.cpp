@@ -2,6 +2,7 @@
 
 #include "win/application.h"
 #include "win/message_boxes.h"
+#include "win/window_text.h"
 
 void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
     for (const ControlLayout& control : controls) {
@@ -11,6 +12,24 @@ void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleA(nullptr),
                         nullptr);
     }
+}
+
+void SizeLabelToText(HWND label) {
+    const std::string text = WindowText(label);
+    const WindowDc dc(label);
+    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT box{};
+    if (text.empty()) {
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc.Get(), &metrics);
+        box.bottom = metrics.tmHeight;
+    } else {
+        const bool noPrefix = GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX;
+        DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &box,
+                  DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+    }
+    SetWindowPos(label, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Form::~Form() { Destroy(); }
@@ -42,8 +61,12 @@ void Form::Destroy() {
 // The show hook runs for a show request of a hidden form, before it appears;
 // the program's restore shows forms again without one.
 void Form::Show() {
-    if (!Visible()) RunReportingFailures([this] { FormShow(); });
-    Application.ShowTaskbarEntry();
+    if (!Visible()) {
+        bool goOn = false;
+        RunReportingFailures([&] { goOn = FormShow(); });
+        if (!goOn) return;
+        Application.ShowTaskbarEntry();
+    }
     ShowWindow(Handle(), SW_SHOW);
 }
 
@@ -52,7 +75,11 @@ void Form::Hide() {
     Application.FormHidden(Handle());
 }
 
-void Form::Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }
+bool Form::Close() {
+    closed_ = false;
+    SendMessageA(Handle(), WM_CLOSE, 0, 0);
+    return closed_;
+}
 
 UINT Form::Dpi() const {
     const UINT dpi = Handle() ? GetDpiForWindow(Handle()) : 0;
@@ -106,6 +133,7 @@ void Form::ApplyLayout(const RECT* suggested) {
         SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
         SetWindowPos(child, nullptr, Scale(control.left), Scale(control.top), Scale(control.width),
                      Scale(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (control.autoSize) SizeLabelToText(child);
         if (control.picture) pictures_.push_back(SetButtonGlyph(child, control.picture, dpi));
     }
 }
@@ -164,7 +192,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (closing_) return 0;
             closing_ = true;
             bool hide = false;
-            RunReportingFailures([&] { hide = FormClose(); });
+            closed_ = RunReportingFailures([&] { hide = FormClose(); });
             closing_ = false;
             // Forms are hidden, never destroyed, until the program ends.
             if (hide) Hide();

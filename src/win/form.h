@@ -33,6 +33,9 @@ struct ControlLayout {
     bool tabStop = true;
     const FontLayout* font = nullptr;  // none: the form's font
     const char* picture = nullptr;     // a button picture resource, shown left of the caption
+    // A label that sizes itself to its text in its font: width and height are
+    // then what the designer saw, and the measured size replaces them.
+    bool autoSize = false;
 };
 
 struct FormLayout {
@@ -51,6 +54,10 @@ struct FormLayout {
 // the layout's own positions.
 void CreateControls(HWND parent, std::span<const ControlLayout> controls);
 
+// Sizes a static control to its text in its own font, line breaks kept: the
+// widest line by as many lines as there are (one line for no text).
+void SizeLabelToText(HWND label);
+
 class Form : public Window {
 public:
     explicit Form(const FormLayout& layout) : layout_(layout) {}
@@ -65,8 +72,10 @@ public:
     const FormLayout& Layout() const { return layout_; }
     void Show();
     void Hide();
-    // A close request, as the close button would make it.
-    void Close();
+    // A close request, as the close button would make it. Returns whether it
+    // was handled to its end: false when a step of it failed (and was
+    // reported), so that whoever asked goes no further.
+    bool Close();
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
     UINT Dpi() const;
     int Scale(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, Dpi()); }
@@ -80,8 +89,9 @@ protected:
     virtual void FormCreate() {}
     virtual void FormDestroy() {}
     // A show request (Show) for the hidden form, before it appears; not the
-    // program's restore, which shows again what its minimize hid.
-    virtual void FormShow() {}
+    // program's restore, which shows again what its minimize hid. Returns
+    // whether the show goes on.
+    virtual bool FormShow() { return true; }
     // The form became the active window.
     virtual void FormActivate() {}
     // A close request (close button, Alt+F4, the window menu, WM_CLOSE).
@@ -110,6 +120,7 @@ private:
     const FormLayout& layout_;
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     bool closing_ = false;  // a close request is being handled
+    bool closed_ = false;   // the last close request was handled to its end
     std::vector<UniqueFont> fonts_;  // the form's, then one per control with a font of its own
     std::vector<UniqueImageList> pictures_;
 };

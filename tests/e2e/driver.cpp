@@ -888,6 +888,15 @@ void AboutChain() {
     Deliver(GetDlgItem(about, kCloseWindowButton), BM_CLICK);
     Check(!IsWindowVisible(about) && !IsWindowVisible(bulk) && !IsWindowVisible(main),
           "a window shows after the first Close Window");
+    // Closed from its title bar while the program is minimized (by the bulk
+    // window again): the program is restored and nothing shows.
+    Deliver(main, WM_COMMAND, kBulkCommand);
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    Check(IsWindowVisible(about) && IsIconic(GetWindow(about, GW_OWNER)), "About not shown over the minimized program");
+    Deliver(about, WM_SYSCOMMAND, SC_CLOSE);
+    Check(!IsWindowVisible(about) && !IsWindowVisible(bulk) && !IsWindowVisible(main) &&
+              !IsIconic(GetWindow(about, GW_OWNER)),
+          "title-bar close of About left a window showing or the program minimized");
     Deliver(main, WM_COMMAND, kWhoisLookupCommand);
     WaitRestored(main);
 

@@ -2,6 +2,7 @@
 // two ways of opening the service's home page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,44 @@ TEST_F(AboutWindowTest, TabOrderAndTheTwoWaysToTheHomePage) {
     SendMessageA(form.Control(TFormAbout::kBitBtnUpdate), BM_CLICK, 0, 0);
     SetShellLauncher(previous);
     EXPECT_EQ(opened, (std::vector<std::string>{"open http://tessaloon.com", "Open http://tessaloon.com"}));
+}
+
+// The labels size themselves to their text in their own font, whatever font
+// the system gives: every line shows whole. Measured here line by line.
+TEST_F(AboutWindowTest, LabelsShowEveryLineAndTheLinkSpansTheBottomEdge) {
+    for (const int id : {TFormAbout::kLabel1, TFormAbout::kLabel2}) {
+        const HWND label = form.Control(id);
+        const WindowDc dc(label);
+        const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc.Get(), &metrics);
+        std::string text(256, '\0');
+        text.resize(static_cast<size_t>(GetWindowTextA(label, text.data(), 256)));
+        LONG widest = 0, lines = 0;
+        for (size_t start = 0; start <= text.size(); ++lines) {
+            const size_t end = std::min(text.find("\r\n", start), text.size());
+            std::string line = text.substr(start, end - start);
+            if (const size_t amp = line.find("&&"); amp != std::string::npos) line.erase(amp, 1);
+            SIZE size{};
+            GetTextExtentPoint32A(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size);
+            widest = std::max(widest, size.cx);
+            start = end + 2;
+        }
+        RECT box{};
+        GetClientRect(label, &box);
+        EXPECT_EQ(box.right, widest) << id;
+        EXPECT_EQ(box.bottom, lines * metrics.tmHeight) << id;
+        EXPECT_EQ(lines, id == TFormAbout::kLabel2 ? 4 : 1);
+    }
+    RECT client{}, link{};
+    GetClientRect(form.Handle(), &client);
+    GetWindowRect(form.Control(TFormAbout::kStaticText1), &link);
+    MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&link), 2);
+    EXPECT_EQ(client.right, form.Scale(296));
+    EXPECT_EQ(client.bottom, form.Scale(141));
+    EXPECT_EQ(link.left, 0);
+    EXPECT_EQ(link.right, client.right);
+    EXPECT_EQ(link.bottom, client.bottom);
 }
 
 }  // namespace

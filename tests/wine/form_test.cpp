@@ -27,7 +27,10 @@ public:
     bool allowClose = false;
 
 protected:
-    void FormShow() override { calls.push_back("show"); }
+    bool FormShow() override {
+        calls.push_back("show");
+        return true;
+    }
     void FormActivate() override { calls.push_back("activate"); }
     bool FormClose() override {
         calls.push_back("close");
