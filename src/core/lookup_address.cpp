@@ -36,10 +36,11 @@ std::string ShellSafeAddress(std::string_view address, const LeadByteTest& isLea
     const std::string_view query = address.substr(prefix.size());
     for (size_t i = 0; i < query.size(); ++i) {
         const auto c = static_cast<unsigned char>(query[i]);
-        // Trail bytes of every double-byte code page start at 0x40, so a lead
-        // byte before a blank, a quote or a control byte is no pair, and that
-        // byte is escaped as usual.
-        if (isLeadByte && isLeadByte(c) && i + 1 < query.size() && static_cast<unsigned char>(query[i + 1]) >= 0x40) {
+        // Trail bytes of every double-byte code page start at 0x40 and are
+        // never DEL, so a lead byte before a blank, a quote, a control byte or
+        // DEL is no pair, and that byte is escaped as usual.
+        const unsigned char next = i + 1 < query.size() ? static_cast<unsigned char>(query[i + 1]) : 0;
+        if (isLeadByte && isLeadByte(c) && next >= 0x40 && next != 0x7F) {
             safe += query.substr(i, 2);
             ++i;
         } else if (NeedsEscape(c)) {

@@ -127,17 +127,23 @@ void TApplication::Restore() {
     const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
     for (auto window = windows.rbegin(); window != windows.rend(); ++window)
         if (IsWindow(*window)) ShowWindow(*window, SW_SHOWNA);
+    // The restore activated the application window itself: the activation,
+    // and with it the keyboard focus, goes back to the front window.
+    if (GetActiveWindow() == Handle())
+        if (const HWND front = FrontWindow()) SetActiveWindow(front);
+}
+
+// Top-level windows come in z-order, the frontmost first.
+HWND TApplication::FrontWindow() const {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window) && IsWindowEnabled(window))
+            return window;
+    return nullptr;
 }
 
 void TApplication::BringToFront() {
     SetForegroundWindow(Handle());
-    // Top-level windows come in z-order, the frontmost first.
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window) && IsWindowEnabled(window)) {
-            SetForegroundWindow(window);
-            return;
-        }
-    }
+    if (const HWND front = FrontWindow()) SetForegroundWindow(front);
 }
 
 void TApplication::ShowTaskbarEntry() {

@@ -87,6 +87,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The frontmost visible, enabled form; null when none shows.
+    HWND FrontWindow() const;
     void Dispatch(MSG& msg);
 
     std::string title_;

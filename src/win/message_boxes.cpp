@@ -27,9 +27,15 @@ public:
         for (HWND window : disabled_) EnableWindow(window, FALSE);
     }
     ~ModalScope() {
+        EnableAgain();
+        if (previouslyActive_ && IsWindow(previouslyActive_)) SetActiveWindow(previouslyActive_);
+    }
+    // Called before a box of its own goes: with the windows enabled again the
+    // platform hands activation back to this program, not to another one.
+    void EnableAgain() {
         for (HWND window : disabled_)
             if (IsWindow(window)) EnableWindow(window, TRUE);
-        if (previouslyActive_ && IsWindow(previouslyActive_)) SetActiveWindow(previouslyActive_);
+        disabled_.clear();
     }
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
@@ -73,6 +79,7 @@ public:
         SetForegroundWindow(Handle());
         SetFocus(GetDlgItem(Handle(), IDOK));
         RunLoop();
+        modal.EnableAgain();
         DestroyHandle();
     }
 

@@ -56,6 +56,7 @@ TEST(ShellSafeAddress, DoubleByteCharactersPassWhole) {
         {"\x81\x7C\x81\x7C", "\x81\x7C\x81\x7C"},
         {"\x83\"x", "\x83%22x"},                 // no trail: the quote is escaped
         {"\x83 ", "\x83%20"},
+        {"\x83\x7F", "\x83%7F"},
         {"a\x83", "a\x83"},                       // a lead byte at the end
     };
     for (const auto& c : cases)

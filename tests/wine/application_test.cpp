@@ -39,6 +39,7 @@ TEST_F(ApplicationTest, RestoreShowsAgainWhatTheMinimizeHid) {
     EXPECT_FALSE(Application.Minimized());
     EXPECT_TRUE(IsWindowVisible(shown.Handle()));
     EXPECT_FALSE(IsWindowVisible(hidden.Handle()));  // it was hidden before
+    EXPECT_EQ(GetActiveWindow(), shown.Handle());    // not the application window
     EXPECT_EQ(minimizeNotices, 1);
 }
 
