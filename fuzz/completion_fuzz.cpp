@@ -3,7 +3,8 @@
 // selection of the first key, then lines: the box's text, the entries, and
 // last the keys. Checked on every key: the selection lies within the text; a
 // completion shows an entry of the list, its typed part followed by the
-// entry's rest; Backspace always consumes and removes one piece of the text.
+// entry's rest; Backspace always consumes and removes one piece of the text
+// (nothing with the caret at the start, where it only clears the entry).
 #include "core/completion_rule.h"
 #include "require.h"
 #include "unit/completion_box.h"
@@ -35,10 +36,10 @@ void CheckKey(const Box& box, const std::string& before, size_t start, size_t en
     if (typed == kBackspace) {
         Require(r.consumed);
         if (!r.changed) return;
-        Require(r.text.size() < before.size() && r.currentEntry == -1 && r.selectionStart == r.selectionEnd);
+        Require(r.text.size() <= before.size() && r.currentEntry == -1 && r.selectionStart == r.selectionEnd);
         const size_t removed = before.size() - r.text.size();
         if (end > start) Require(r.selectionStart == start && removed == end - start);
-        else Require(removed <= 2 && r.selectionStart + removed == start);
+        else Require(removed <= 2 && r.selectionStart + removed == start && (removed > 0 || start == 0));
         Require(r.text == before.substr(0, r.selectionStart) + before.substr(r.selectionStart + removed));
         return;
     }

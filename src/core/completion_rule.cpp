@@ -21,9 +21,10 @@ CompletionResult Backspace(const CompletionKey& key, const LeadByteTest& isLeadB
     result.consumed = true;
     std::size_t from = key.selectionStart, to = key.selectionEnd;
     if (to <= from) {
-        if (key.text.empty() || key.selectionStart == 0) return result;
+        if (key.text.empty()) return result;
+        // At the very start nothing is removed, but the current entry goes.
         to = key.selectionStart;
-        from = CharacterStartBefore(key.text, to, isLeadByte);
+        from = to == 0 ? 0 : CharacterStartBefore(key.text, to, isLeadByte);
     }
     result.changed = true;
     result.text = std::string(key.text.substr(0, from)).append(key.text.substr(to));

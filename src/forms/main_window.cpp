@@ -249,11 +249,14 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
         }
         case WM_CHAR: {
             // The character in the ANSI code page: one byte, or a lead and a
-            // trail byte. One that has no ANSI form is left to the edit field.
+            // trail byte. One that has no ANSI form (it would come out as the
+            // default character) is left to the edit field.
             const wchar_t typed = static_cast<wchar_t>(wParam);
             char bytes[2];
-            const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, bytes, 2, nullptr, nullptr);
-            if (count < 1) break;
+            BOOL replaced = FALSE;
+            const int count =
+                WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, bytes, 2, nullptr, &replaced);
+            if (count < 1 || replaced) break;
             ComboBoxSearchKeyPress(bytes[0]);
             if (CompleteInSearchBox(history_.List(), edit, bytes[0],
                                     count == 2 ? std::optional<char>(bytes[1]) : std::nullopt))

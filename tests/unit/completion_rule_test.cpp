@@ -51,15 +51,18 @@ TEST(Completion, BackspaceRemovesTheSelectionThenOneCharacter) {
     EXPECT_EQ(box.start, 2u);
 }
 
-TEST(Completion, BackspaceOnEmptyTextOrAtTheStartChangesNothing) {
+TEST(Completion, BackspaceOnEmptyTextChangesNothingAndAtTheStartOnlyClearsTheEntry) {
     Box box = Examples();
     const CompletionResult r = box.Type(kBackspace);
     EXPECT_TRUE(r.consumed);
     EXPECT_FALSE(r.changed);
     box.text = "abc";
     box.start = box.end = 0;
+    box.current = 1;
     EXPECT_TRUE(box.Type(kBackspace).consumed);
     EXPECT_EQ(box.text, "abc");
+    EXPECT_EQ(box.start, 0u);
+    EXPECT_EQ(box.current, -1);
 }
 
 TEST(Completion, UnmatchedCharacterReplacesTheSelection) {

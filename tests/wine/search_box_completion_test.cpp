@@ -49,6 +49,14 @@ TEST_F(CompletionTest, UnmatchedCharacterReplacesTheSuggestion) {
     EXPECT_EQ(State(), "Xyz [1,3] #2");
 }
 
+// Not the '?' the code page would make of it: no completion from "?q".
+TEST_F(CompletionTest, CharacterWithoutAnAnsiFormIsLeftToTheEditField) {
+    SendMessageA(form->ComboBoxSearch(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("?q"));
+    PostMessageW(form->SearchEdit(), WM_CHAR, 0x3042, 1);
+    Application.ProcessMessages();
+    EXPECT_EQ(State(), "? [1,1] #-1");
+}
+
 TEST_F(CompletionTest, BackspaceOnAnEmptyBoxChangesNothing) {
     Type('\b');
     EXPECT_EQ(State(), " [0,0] #-1");
