@@ -32,6 +32,9 @@ TEST_F(BulkWindowTest, LineOperationsWorkOnDisplayLines) {
     lines.Replace(0, "bc");
     lines.Replace(lines.DisplayLines(), "never");
     EXPECT_EQ(WindowText(form.Memo1()), "bc\r\n\r\n" + longLine + "\r\n");
+    SetWindowTextA(form.Memo1(), "a\r\n\r\n");  // two breaks: one empty entry at the end
+    EXPECT_EQ(lines.Count(), 2);
+    EXPECT_EQ(lines.Line(1), "");
     SetWindowTextA(form.Memo1(), "");
     EXPECT_EQ(lines.Count(), 0);
 }
