@@ -7,8 +7,9 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A path longer than any buffer we try is not cut: it yields an empty folder,
-// and the file operations then fail with the system's own error.
+// A path is never cut: one longer than the system allows at all (32,767
+// characters), or a failed call, yields an empty folder, which no running
+// program meets.
 std::string ExecutableFolder() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
