@@ -1,5 +1,7 @@
 #include "forms/bulk_window.h"
 
+#include <commctrl.h>
+
 #include <array>
 #include <string_view>
 #include <vector>
@@ -50,12 +52,21 @@ void LowerCaseAnsi(std::string& text) {
     if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
 }
 
+// With dialog navigation a multi-line edit field closes its window on
+// Escape; in the box Escape does nothing.
+LRESULT CALLBACK MemoWithoutEscape(HWND memo, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(memo, MemoWithoutEscape, id);
+    return DefSubclassProc(memo, message, wParam, lParam);
+}
+
 }  // namespace
 
 TFormBulkWhoisLookupTool::TFormBulkWhoisLookupTool() : Form(kLayout) {}
 
 void TFormBulkWhoisLookupTool::ControlsCreated() {
     SendMessageA(Memo1(), EM_SETLIMITTEXT, 0, 0);  // no limit
+    SetWindowSubclass(Memo1(), MemoWithoutEscape, 0, 0);
 }
 
 void TFormBulkWhoisLookupTool::FormCreate() { PlaceAboveNotificationArea(Handle()); }

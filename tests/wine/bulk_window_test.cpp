@@ -39,6 +39,19 @@ TEST_F(BulkWindowTest, LineOperationsWorkOnDisplayLines) {
     EXPECT_EQ(lines.Count(), 0);
 }
 
+// Escape in the box, through the program's dialog navigation, leaves the
+// window open.
+TEST_F(BulkWindowTest, EscapeInTheBoxDoesNotCloseTheWindow) {
+    form.Show();
+    SetForegroundWindow(form.Handle());
+    SetFocus(form.Memo1());
+    PostMessageA(form.Memo1(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(form.Memo1(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    Application.ProcessMessages();
+    EXPECT_TRUE(form.Visible());
+    form.Hide();
+}
+
 // The window's pass over hidden pieces of the text must leave the box exactly
 // as the plain walk over the box's own display lines does, wrapped lines,
 // lines that shrink and empty lines included.
