@@ -11,6 +11,7 @@
 #include "image/png_blend.h"
 #include "win/application.h"
 #include "win/handles.h"
+#include "win/window_text.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ TEST_F(AboutWindowTest, LabelsShowEveryLineAndTheLinkSpansTheBottomEdge) {
         const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
         TEXTMETRICA metrics{};
         GetTextMetricsA(dc.Get(), &metrics);
-        std::string text(256, '\0');
-        text.resize(static_cast<size_t>(GetWindowTextA(label, text.data(), 256)));
+        const std::string text = WindowText(label);
         LONG widest = 0, lines = 0;
         for (size_t start = 0; start <= text.size(); ++lines) {
             const size_t end = std::min(text.find("\r\n", start), text.size());

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "box_watcher.h"
 #include "core/bulk_entry.h"
 #include "forms/open_address.h"
 #include "forms/bulk_window.h"
@@ -45,8 +46,7 @@ TEST_F(BulkWindowTest, EscapeInTheBoxDoesNotCloseTheWindow) {
     form.Show();
     SetForegroundWindow(form.Handle());
     SetFocus(form.Memo1());
-    PostMessageA(form.Memo1(), WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(form.Memo1(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PostKey(form.Memo1(), VK_ESCAPE);
     Application.ProcessMessages();
     EXPECT_TRUE(form.Visible());
     form.Hide();
