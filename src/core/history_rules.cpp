@@ -39,6 +39,20 @@ std::string_view CompleteLines(std::string_view part) {
     return part.substr(0, part.find_last_of("\r\n") + 1);  // npos + 1: nothing
 }
 
+std::optional<std::string_view> LoadedLines(std::string_view start, std::size_t count) {
+    constexpr std::string_view kLineEndOrZero("\r\n\0", 3);
+    if (count == 0) return start.substr(0, 0);
+    for (std::size_t i = 0, lines = 0;; ++i) {
+        i = start.find_first_of(kLineEndOrZero, i);
+        if (i == std::string_view::npos) return std::nullopt;
+        if (start[i] == '\0') return start.substr(0, i);
+        // CR LF is one line end, counted at its LF. A CR last may yet be
+        // followed by an LF, which the lines taken do not need.
+        if (start[i] == '\r' && i + 1 < start.size() && start[i + 1] == '\n') continue;
+        if (++lines == count) return start.substr(0, i + 1);
+    }
+}
+
 EFileOpenFailure::EFileOpenFailure(std::string_view path, std::string_view systemText)
     : Failure(std::string(texts::kCannotOpenFile) + '"' + std::string(path) + "\". " + std::string(systemText)) {}
 

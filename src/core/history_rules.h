@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,10 +42,22 @@ std::vector<std::string_view> ParseHistory(std::string_view bytes);
 // The most of History.txt ever read: far more than 200 entries need, and a
 // bound on what a damaged or hostile file costs.
 inline constexpr std::size_t kHistoryReadLimit = std::size_t{16} << 20;
+// The most lines a load takes: the first ones, in order; the rest of the file
+// is neither loaded nor saved again. A file the program wrote holds 200; a
+// hand-edited one may hold more, until the first commit cuts the list to 200.
+// Without this bound a file of line breaks alone would be millions of empty
+// entries: each costs the list a message and an allocation at start-up, and
+// the first commit would remove them one by one.
+inline constexpr std::size_t kHistoryLoadCap = 10000;
 // Of a file read only in part: the lines that end within the part, that is
 // the bytes up to its last CR or LF (none: empty). They parse to the first
 // entries of the whole file.
 std::string_view CompleteLines(std::string_view part);
+// Of the start of History.txt read so far: the bytes that hold everything a
+// load takes from the file, once they are known, that is its first `count`
+// lines up to the line end of the last, or all before a zero byte, whichever
+// comes first. Until then (more must be read): nullopt.
+std::optional<std::string_view> LoadedLines(std::string_view start, std::size_t count);
 
 // The failure kinds of the history.
 class EListInsertFailure : public Failure {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <cctype>
 #include <random>
 #include <string>
@@ -135,6 +136,36 @@ TEST(ParseHistory, DuplicatesAndLongListsAreKept) {
     std::string bytes;
     for (int i = 0; i < 1000; ++i) bytes += "same\r\n";
     EXPECT_EQ(ParseHistory(bytes).size(), 1000u);
+}
+
+// What a load takes from the start of the file read so far: nothing known
+// yet, or the bytes of its first lines, which parse to its first entries.
+TEST(LoadedLines, FirstLinesOrAZeroByteOrMoreToRead) {
+    const struct {
+        std::string_view start;
+        std::size_t count;
+        std::optional<std::string_view> loaded;
+    } kRows[] = {
+        {"a\nb\nc", 2, "a\nb\n"},
+        {"a\r\nb\r\nc\r\n", 2, "a\r\nb\r\n"},
+        {"a\rb\rc", 2, "a\rb\r"},
+        {"\r\r\n\n\n", 3, "\r\r\n\n"},  // CR, CR LF, LF
+        {"a\r\nb\r", 2, "a\r\nb\r"},      // an LF may follow: the same entries
+        {"\n\n\n\n", 2, "\n\n"},
+        {"a\r\nb", 2, std::nullopt},  // the second line may go on
+        {"a\r\n", 2, std::nullopt},
+        {"", 1, std::nullopt},
+        {std::string_view("a\nb\0c\n\n", 7), 5, "a\nb"},  // nothing after a zero byte loads
+        {std::string_view("\0\n", 2), 1, ""},
+        {"a\nb\n", 0, ""},
+    };
+    for (const auto& row : kRows) {
+        EXPECT_EQ(LoadedLines(row.start, row.count), row.loaded) << row.start << " " << row.count;
+        if (row.loaded && row.count > 0) {
+            const Lines all = ParseHistory(row.start), first = ParseHistory(*row.loaded);
+            EXPECT_TRUE(std::equal(first.begin(), first.end(), all.begin(), all.begin() + first.size()));
+        }
+    }
 }
 
 TEST(SerializeHistory, CrLfAfterEveryEntryAndNothingForAnEmptyList) {
