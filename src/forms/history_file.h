@@ -1,4 +1,5 @@
-// History.txt beside the executable: read whole, replaced whole.
+// History.txt beside the executable: read whole, replaced whole. Its path is
+// a wide-character string, its content ANSI bytes.
 #pragma once
 
 #include <string>
@@ -7,13 +8,14 @@
 class HistoryFile {
 public:
     // The file "History.txt" in the folder (with or without a final separator).
-    explicit HistoryFile(std::string folder);
+    explicit HistoryFile(std::wstring folder);
 
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
     bool Exists() const;
-    // The file's bytes, at most its first 16 MiB (of a longer file, up to the
-    // last line end within them); empty when there is no file. Throws
-    // EFileOpenFailure when it exists and cannot be read.
+    // The bytes of the lines a load takes: at most the first 10,000 lines
+    // within the first 16 MiB (of a longer file, up to the last line end
+    // within them); empty when there is no file. Throws EFileOpenFailure when
+    // it exists and cannot be read.
     std::string Read() const;
     // Writes the bytes to a new file first, which then replaces History.txt in
     // one step, so a failed write leaves the old file as it was. Throws
@@ -23,5 +25,9 @@ public:
     bool Delete() const;
 
 private:
-    std::string path_;
+    // The path as a failure box shows it: a character that has no form in
+    // the ANSI code page becomes the code page's default character.
+    std::string ShownPath() const;
+
+    std::wstring path_;
 };

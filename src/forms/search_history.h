@@ -13,7 +13,7 @@
 class SearchHistory {
 public:
     // History.txt in the folder: the executable's, or a test's own.
-    explicit SearchHistory(std::string folder) : file_(std::move(folder)) {}
+    explicit SearchHistory(std::wstring folder) : file_(std::move(folder)) {}
 
     void Attach(HWND combo) { list_ = ComboHistoryList(combo); }
     const HistoryFile& File() const { return file_; }

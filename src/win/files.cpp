@@ -2,18 +2,18 @@
 
 #include "core/failure_text.h"
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A path is never cut: one longer than the system allows at all (32,767
 // characters), or a failed call, yields an empty folder, which no running
 // program meets.
-std::string ExecutableFolder() {
-    std::string path(MAX_PATH, '\0');
+std::wstring ExecutableFolder() {
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -22,7 +22,7 @@ std::string ExecutableFolder() {
         if (path.size() >= 65536) return {};
         path.resize(path.size() * 2);
     }
-    return path.substr(0, path.find_last_of("\\/") + 1);
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
 std::string SystemErrorText(DWORD error) {

@@ -18,24 +18,27 @@
 
 using Entries = std::vector<std::string>;
 
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+// Paths are wide: the test's folder is named, as a user's may be, in
+// characters the ANSI code page lacks (Chinese, Cyrillic and Korean together:
+// neither 1252 nor 932 holds them all).
+inline std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+inline void WriteFile(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
 
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Holds a file open without sharing, as another program could.
 class FileLock {
 public:
-    explicit FileLock(const std::string& path)
-        : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    explicit FileLock(const std::wstring& path)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
     ~FileLock() { CloseHandle(handle_); }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
@@ -70,13 +73,14 @@ protected:
     static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
 
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder = std::string(temp) + "quorvane-history-" + std::to_string(GetCurrentProcessId()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(folder.c_str(), nullptr);
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder = std::wstring(temp) + L"quorvane-history-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::wstring(name.begin(), name.end()) + L"-\u4F8B\u5B50-\u041F\u0440\u0438\u043C\u0435\u0440-\uC608\uC2DC";
+        CreateDirectoryW(folder.c_str(), nullptr);
         history = std::make_unique<SearchHistory>(folder);
-        path = folder + "\\History.txt";
+        path = folder + L"\\History.txt";
         previous_ = SetShellLauncher([this](HWND, const char*, const char* file, const char*, const char*, int) {
             opened.push_back(std::string(file) + " after " + std::to_string(Entries_().size()) + " entries");
             return INT_PTR{42};
@@ -86,10 +90,10 @@ protected:
         Application.Restore();
         form.reset();
         SetShellLauncher(previous_);
-        DeleteFileA(path.c_str());
-        DeleteFileA((path + ".new").c_str());
-        RemoveDirectoryA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
+        DeleteFileW(path.c_str());
+        DeleteFileW((path + L".new").c_str());
+        RemoveDirectoryW(path.c_str());
+        RemoveDirectoryW(folder.c_str());
     }
 
     void StartForm() {
@@ -117,7 +121,7 @@ protected:
     }
     void Close() { SendMessageA(form->Handle(), WM_CLOSE, 0, 0); }
 
-    std::string folder, path;
+    std::wstring folder, path;
     std::unique_ptr<SearchHistory> history;
     std::unique_ptr<TForm1> form;
     std::vector<std::string> opened;

@@ -1,9 +1,13 @@
 // Loading, committing and saving the history through the main window.
 #include "history_fixture.h"
 
+#include <cstring>
+#include <functional>
 #include <set>
 
+#include "core/history_rules.h"
 #include "forms/bulk_window.h"
+#include "win/window_text.h"
 
 namespace {
 
@@ -41,7 +45,7 @@ TEST_F(HistoryTest, EnterCommitsBeforeTheLookupAndCloseSavesByteExact) {
     Close();
     EXPECT_EQ(ReadFile(path), "AS15169\r\n example.com\r\n");
     EXPECT_FALSE(IsWindowVisible(form->Handle()));  // hidden in the notification area
-    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + L".new"));
 }
 
 TEST_F(HistoryTest, TabCommitsWithoutALookup) {
@@ -97,9 +101,9 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
     FormBulkWhoisLookupTool = nullptr;
     EXPECT_FALSE(bulk.Visible());
     ASSERT_EQ(boxes.boxes.size(), 3u);  // one for each close
-    EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot create file \"" + path + "\". ", 0), 0u) << boxes.boxes[0];
+    EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot create file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
     EXPECT_EQ(ReadFile(path), "old\r\n");
-    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + L".new"));
     EXPECT_FALSE(Application.Minimized());  // the window stays
     EXPECT_TRUE(form->Visible());
     Close();  // the next close tries again
@@ -114,16 +118,95 @@ TEST_F(HistoryTest, UnreadableFileIsReportedAndTheWindowStillStarts) {
         StartForm();
     }
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot open file \"" + path + "\". ", 0), 0u) << boxes.boxes[0];
+    EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot open file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
     EXPECT_EQ(Entries_(), Entries{});
     EXPECT_TRUE(Application.ListensForEnding(form.get()));  // the rest of the set-up ran
 }
 
-// Only the first 16 MiB are read, and of them only the lines that end there.
-TEST_F(HistoryTest, HugeFileLoadsTheCompleteLinesOfItsFirst16MiB) {
-    WriteFile(path, "a\r\nb\r" + std::string(17 << 20, 'x') + "\r\nc\r\n");
-    StartForm();
-    EXPECT_EQ(Entries_(), (Entries{"a", "b"}));
+std::string Repeated(const std::string& text, size_t times) {
+    std::string bytes;
+    bytes.reserve(text.size() * times);
+    for (size_t i = 0; i < times; ++i) bytes += text;
+    return bytes;
+}
+
+// A load takes the lines that end within the first 16 MiB, at most the
+// first 10,000 of them; what it did not take is not saved again.
+TEST_F(HistoryTest, HugeFileLoadsItsFirstLinesOnly) {
+    std::string shortEntries;
+    for (size_t i = 0; i < kHistoryLoadCap + 5; ++i) shortEntries += std::to_string(i % 10) + "\r\n";
+    const struct {
+        std::string file;
+        size_t entries;
+        std::string lastEntry;
+    } kFiles[] = {
+        {"a\r\nb\r" + std::string(17 << 20, 'x') + "\r\nc\r\n", 2, "b"},
+        {std::string(kHistoryReadLimit + 1, '\n'), kHistoryLoadCap, ""},
+        {Repeated("\r\n", kHistoryReadLimit / 2 + 1), kHistoryLoadCap, ""},
+        {shortEntries, kHistoryLoadCap, "9"},
+    };
+    for (const auto& file : kFiles) {
+        WriteFile(path, file.file);
+        StartForm();
+        const Entries entries = Entries_();
+        ASSERT_EQ(entries.size(), file.entries);
+        EXPECT_EQ(entries.back(), file.lastEntry);
+        Close();
+        EXPECT_EQ(ReadFile(path), SerializeHistory(entries));
+        Application.Restore();
+        form.reset();
+    }
+}
+
+// A file left at the replacement's name, or a link planted there, neither
+// stops the save nor is written through.
+TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
+    const std::wstring replacement = path + L".new", target = folder + L"\\target.txt";
+    const struct {
+        const char* what;
+        std::function<bool()> plant;
+    } kStale[] = {
+        {"a plain file",
+         [&] {
+             WriteFile(replacement, "stale");
+             return Exists(replacement);
+         }},
+        {"a hard link to another file",
+         [&] {
+             WriteFile(target, "target");
+             return CreateHardLinkW(replacement.c_str(), target.c_str(), nullptr) && Exists(replacement);
+         }},
+        {"a symbolic link to another file",
+         [&] {
+             WriteFile(target, "target");
+             const DWORD attributes = CreateSymbolicLinkW(replacement.c_str(), target.c_str(), 0)
+                                          ? GetFileAttributesW(replacement.c_str())
+                                          : INVALID_FILE_ATTRIBUTES;
+             return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+         }},
+    };
+    for (const auto& stale : kStale) {
+        SCOPED_TRACE(stale.what);
+        if (!stale.plant()) {
+            std::printf("%s could not be made here: not tested\n", stale.what);
+            continue;
+        }
+        StartForm();
+        TypeAndPress(stale.what, VK_RETURN);
+        BoxRecorder boxes;
+        Close();
+        EXPECT_EQ(boxes.boxes, std::vector<std::string>{});
+        EXPECT_EQ(ReadFile(path), std::string(stale.what) + "\r\n");
+        EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+        EXPECT_FALSE(Exists(replacement));
+        if (Exists(target)) {
+            EXPECT_EQ(ReadFile(target), "target");
+        }
+        Application.Restore();
+        form.reset();
+        DeleteFileW(path.c_str());
+        DeleteFileW(target.c_str());
+    }
 }
 
 // A close request that comes while the first one's failure box is up is not
@@ -156,14 +239,14 @@ TEST_F(HistoryTest, UnreadFileIsMergedAtTheNextSaveNotOverwritten) {
         Close();
     }
     ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[1].rfind("failure|Cannot open file \"" + path + "\". ", 0), 0u) << boxes.boxes[1];
+    EXPECT_EQ(boxes.boxes[1].rfind("failure|Cannot open file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[1];
     EXPECT_TRUE(form->Visible());
     Close();
     EXPECT_EQ(ReadFile(path), "new.example\r\nold.example\r\nolder.example\r\n");
 }
 
 TEST_F(HistoryTest, FolderNamedLikeTheFileCountsAsNoFile) {
-    CreateDirectoryA(path.c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
     BoxRecorder boxes;
     StartForm();
     EXPECT_EQ(Entries_(), Entries{});
