@@ -55,5 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (whole.size() > read.size()) Require(part == entries);
     else Require(part.size() == LineEnds(read.substr(0, std::min(cut, read.size()))) &&
                  std::equal(part.begin(), part.end(), entries.begin()));
+
+    const size_t count = data[0] % 8;
+    if (const auto loaded = LoadedLines(file, count)) {
+        const std::vector<std::string_view> taken = ParseHistory(*loaded);
+        Require(taken.size() == std::min(count, entries.size()) &&
+                std::equal(taken.begin(), taken.end(), entries.begin()));
+    } else {
+        Require(read.size() == file.size() && LineEnds(read) < count);
+    }
     return 0;
 }

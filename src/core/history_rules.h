@@ -20,7 +20,8 @@ public:
     virtual ~HistoryList() = default;
     virtual std::size_t Count() const = 0;
     virtual bool ContainsIgnoringCase(std::string_view text) const = 0;
-    virtual void RemoveLast() = 0;
+    // Removes entries from the bottom until `count` are left.
+    virtual void KeepFirst(std::size_t count) = 0;
     // Throws EListInsertFailure when the list cannot take the entry.
     virtual void InsertAtTop(std::string_view text) = 0;
 };

@@ -40,7 +40,19 @@ bool ComboHistoryList::ContainsIgnoringCase(std::string_view text) const {
            CB_ERR;
 }
 
-void ComboHistoryList::RemoveLast() { SendMessageA(combo_, CB_DELETESTRING, Count() - 1, 0); }
+// Straight to the list box, with its repainting off: the combo box's own
+// WM_SETREDRAW does not reach a list that is not dropped down, and with it on
+// each removal costs the list several times the removal itself (a list
+// loaded from a hand-edited file may have thousands to lose).
+void ComboHistoryList::KeepFirst(std::size_t count) {
+    const HWND list = ListOf(combo_);
+    const LRESULT total = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
+    if (total <= static_cast<LRESULT>(count)) return;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (LRESULT last = total - 1; last >= static_cast<LRESULT>(count); --last)
+        SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(last), 0);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+}
 
 void ComboHistoryList::InsertAtTop(std::string_view text) {
     const std::string entry(text);

@@ -16,7 +16,7 @@ public:
     HWND Combo() const { return combo_; }
     std::size_t Count() const override;
     bool ContainsIgnoringCase(std::string_view text) const override;
-    void RemoveLast() override;
+    void KeepFirst(std::size_t count) override;
     void InsertAtTop(std::string_view text) override;
     // Throws EListInsertFailure when the list cannot take the entry.
     void Append(std::string_view text);

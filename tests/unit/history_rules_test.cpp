@@ -27,7 +27,7 @@ public:
             });
         });
     }
-    void RemoveLast() override { entries.pop_back(); }
+    void KeepFirst(std::size_t count) override { entries.resize(std::min(count, entries.size())); }
     void InsertAtTop(std::string_view text) override {
         if (failInsert) throw EListInsertFailure();
         entries.insert(entries.begin(), std::string(text));
