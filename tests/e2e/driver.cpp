@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/history_rules.h"
 #include "process_control.h"
 #include "version.h"
 
@@ -249,9 +250,9 @@ std::string Unescaped(const std::string& logged) {
 // Lines of the address recorder's log, each split at tabs: time, then the
 // recorder's argument vector.
 std::vector<std::vector<std::string>> RecordedCalls() {
-    char path[MAX_PATH * 2];
-    const DWORD n = GetEnvironmentVariableA("QUORVANE_RECORDER_LOG", path, sizeof path);
-    Check(n > 0 && n < sizeof path, "QUORVANE_RECORDER_LOG is not set");
+    wchar_t path[MAX_PATH * 2];
+    const DWORD n = GetEnvironmentVariableW(L"QUORVANE_RECORDER_LOG", path, MAX_PATH * 2);
+    Check(n > 0 && n < MAX_PATH * 2, "QUORVANE_RECORDER_LOG is not set");
     std::vector<std::vector<std::string>> calls;
     std::ifstream log(path, std::ios::binary);
     for (std::string line; std::getline(log, line);) {
@@ -364,8 +365,21 @@ void MainWindowLayout() {
 std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1); }
 std::string HistoryPath() { return ProgramFolder() + "History.txt"; }
 
+// A path as the program's failure box shows it: in the ANSI code page, with
+// its default character for what that lacks.
+std::string ShownPath(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string shown(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), shown.data(), size, nullptr, nullptr);
+    return shown;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Wide(path).c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -439,14 +453,14 @@ void SessionEndSavesNewCommits() {
 struct HeldFile {
     HANDLE handle;
     explicit HeldFile(const std::string& path)
-        : handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        : handle(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
         Check(handle != INVALID_HANDLE_VALUE, "cannot hold " + path);
     }
     ~HeldFile() { CloseHandle(handle); }
 };
 
 void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream(Wide(path).c_str(), std::ios::binary) << bytes;
 }
 
 // Starts the program over History.txt "old", commits "new.example" and
@@ -467,7 +481,7 @@ void FailedSaveKeepsTheOldFile() {
     ChildProcess process;
     const auto [main, box] = StartAndFailASave(process);
     const std::string message = BoxMessage(box);
-    Check(StartsWith(message, "Cannot create file \"" + HistoryPath() + "\". "), "failure box says \"" + message + "\"");
+    Check(StartsWith(message, "Cannot create file \"" + ShownPath(HistoryPath()) + "\". "), "failure box says \"" + message + "\"");
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     Check(ReadAll(HistoryPath()) == "old\r\n", "History.txt changed to \"" + ReadAll(HistoryPath()) + "\"");
     Check(IsWindowVisible(main), "main window went away after the failed save");
@@ -495,7 +509,7 @@ void UnreadableHistoryIsReported() {
         Launch(process, g_exe);
         const HWND box = WaitForFailureBox(process);
         const std::string message = BoxMessage(box);
-        Check(StartsWith(message, "Cannot open file \"" + HistoryPath() + "\". "), "failure box says \"" + message + "\"");
+        Check(StartsWith(message, "Cannot open file \"" + ShownPath(HistoryPath()) + "\". "), "failure box says \"" + message + "\"");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
@@ -757,7 +771,7 @@ void BulkLookupChain() {
     const HWND bulk = WaitForVisibleWindowOf(process, "TFormBulkWhoisLookupTool");
     Check(Text(bulk) == "Bulk Whois Lookup Tool", "bulk window caption \"" + Text(bulk) + "\"");
     WaitUntil([&] { return !IsWindowVisible(main); }, "main window still shows beside the bulk window");
-    Check(GetFileAttributesA(HistoryPath().c_str()) != INVALID_FILE_ATTRIBUTES && ReadAll(HistoryPath()).empty(),
+    Check(Exists(HistoryPath()) && ReadAll(HistoryPath()).empty(),
           "closing the main window left no empty History.txt");
 
     // Twelve lines, none wrapping: the last two are normalized, not looked up.
@@ -990,8 +1004,6 @@ struct Installed {
     }
 };
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Runs a command line until it and every process it starts have ended (an
 // uninstaller hands over to a copy of itself and ends at once): they share a
 // job, whose last process ending is the event. Returns the first one's exit code.
@@ -1002,10 +1014,10 @@ DWORD RunToTheEnd(const std::string& commandLine) {
     Check(job && port && SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &link, sizeof link),
           "cannot make a job");
     ChildProcess process;
-    std::string line = commandLine;
-    STARTUPINFOA startup{};
+    std::wstring line = Wide(commandLine);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    Check(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+    Check(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                          &process.info) &&
               AssignProcessToJobObject(job, process.info.hProcess),
           "cannot start " + commandLine);
@@ -1194,7 +1206,7 @@ void HistoryUnderKills() {
         } else {
             ++early;
         }
-        DeleteFileA(ReplacementPath().c_str());
+        DeleteFileW(Wide(ReplacementPath()).c_str());
     }
     std::printf("save %lld us; %d kills: %d before the save's file, %d inside the save, %d after the replace\n",
                 saveUs, kills, early, inside, late);
@@ -1207,7 +1219,7 @@ void HistoryUnderKills() {
 // leaves no replacement behind; with room again, the next close saves.
 void DiskFull() {
     ULARGE_INTEGER total{};
-    Check(GetDiskFreeSpaceExA(ProgramFolder().c_str(), nullptr, &total, nullptr) && total.QuadPart < (64u << 20),
+    Check(GetDiskFreeSpaceExW(Wide(ProgramFolder()).c_str(), nullptr, &total, nullptr) && total.QuadPart < (64u << 20),
           "the program's folder is not on a small disk");
     const std::string before = Entries(20, 10000, "\n"), after = Entries(20, 10000, "\r\n");
     WriteAll(HistoryPath(), before);
@@ -1216,13 +1228,13 @@ void DiskFull() {
     const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
     const std::string filler = ProgramFolder() + "filler.bin";
     {
-        std::ofstream fill(filler, std::ios::binary);
+        std::ofstream fill(Wide(filler).c_str(), std::ios::binary);
         const std::string block(4096, 'f');
         while (fill.write(block.data(), block.size()) && fill.flush()) {
         }
     }
     ULARGE_INTEGER free{};
-    GetDiskFreeSpaceExA(ProgramFolder().c_str(), &free, nullptr, nullptr);
+    GetDiskFreeSpaceExW(Wide(ProgramFolder()).c_str(), &free, nullptr, nullptr);
     Check(free.QuadPart < before.size(), std::to_string(free.QuadPart) + " bytes still free");
     PostMessageA(main, WM_CLOSE, 0, 0);
     const HWND box = WaitForFailureBox(process);
@@ -1230,7 +1242,7 @@ void DiskFull() {
     Check(ReadAll(HistoryPath()) == before, "History.txt changed on the full disk");
     Check(!Exists(ReplacementPath()), "the replacement file is left on the full disk");
     Check(IsWindowVisible(main), "main window went away after the failed save");
-    Check(DeleteFileA(filler.c_str()), "cannot delete the filler");
+    Check(DeleteFileW(Wide(filler).c_str()), "cannot delete the filler");
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     WaitUntil([&] { return !IsWindow(box); }, "failure box stays after OK");
     // Posted, so that it waits for the first close request to unwind; the
@@ -1255,7 +1267,8 @@ constexpr SIZE_T kMiB = 1 << 20;
 
 // Damaged History.txt files load by the reading rules and save again, without
 // a crash, and the program's peak memory stays within a bound above an empty
-// start: the read stops at 16 MiB, whatever the file's size.
+// start: the read stops at 16 MiB, whatever the file's size, and the load at
+// 10,000 lines.
 void DamagedHistoryFiles() {
     struct Damaged {
         const char* name;
@@ -1270,15 +1283,16 @@ void DamagedHistoryFiles() {
              for (char& c : bytes) c = static_cast<char>(nonZero(Random()));
              return bytes;
          }, -1, -1},
-        // 100-byte lines: the 167,772 that end within the first 16 MiB.
-        {"100 MB", [] { return Entries(1000000, 98, "\r\n"); }, (16 * kMiB) / 100, 98},
+        // 100-byte lines: the first 10,000.
+        {"100 MB", [] { return Entries(1000000, 98, "\r\n"); }, kHistoryLoadCap, 98},
         {"one 10 MB line", [] { return std::string(10 * kMiB, 'L'); }, 1, 10 * kMiB},
         {"NUL at the start", [] { return std::string(1, '\0') + Entries(1000, 10, "\r\n"); }, 0, -1},
-        {"only CR", [] { return std::string(65536, '\r'); }, 65536, 0},
+        {"only CR", [] { return std::string(65536, '\r'); }, kHistoryLoadCap, 0},
+        {"16 MiB of LF", [] { return std::string(16 * kMiB, '\n'); }, kHistoryLoadCap, 0},
     };
     SIZE_T empty = 0;
     {
-        DeleteFileA(HistoryPath().c_str());
+        DeleteFileW(Wide(HistoryPath()).c_str());
         ChildProcess process;
         Launch(process, g_exe);
         WaitForVisibleWindow(process, "WHOIS Lookup");
@@ -1642,7 +1656,7 @@ void WritePose(RECT area, std::initializer_list<HWND> shown) {
         Deliver(window, WM_NULL);
     }
     constexpr int kMargin = 12;
-    std::ofstream(ProgramFolder() + "pose.txt")
+    std::ofstream(Wide(ProgramFolder() + "pose.txt").c_str())
         << area.left - kMargin << ' ' << area.top - kMargin << ' ' << area.right - area.left + 2 * kMargin << ' '
         << area.bottom - area.top + 2 * kMargin << '\n';
 }
@@ -1750,16 +1764,23 @@ constexpr Case kCases[] = {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+    // The folder's name may lie outside the ANSI code page: the arguments are
+    // read wide.
+    int argc = 0;
+    wchar_t** wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(Utf8(wideArgv[i]));
+    LocalFree(wideArgv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: e2e_driver CASE PROGRAM_FOLDER\n");
         return 2;
     }
-    g_exe = std::string(argv[2]) + "\\Quorvane.exe";
+    g_exe = args[2] + "\\Quorvane.exe";
     RestoreHttpHandler();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading shortcuts
     for (const Case& c : kCases) {
-        if (std::strcmp(c.name, argv[1]) != 0) continue;
+        if (args[1] != c.name) continue;
         try {
             c.run();
         } catch (const DriverFailure& failure) {
@@ -1769,6 +1790,6 @@ int main(int argc, char** argv) {
         std::printf("PASS: %s\n", c.name);
         return 0;
     }
-    std::fprintf(stderr, "unknown case %s\n", argv[1]);
+    std::fprintf(stderr, "unknown case %s\n", args[1].c_str());
     return 2;
 }

@@ -9,16 +9,31 @@ ChildProcess::~ChildProcess() {
     if (info.hProcess) CloseHandle(info.hProcess);
 }
 
+std::wstring Wide(const std::string& utf8) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
 void Launch(ChildProcess& process, const std::string& exe, int showCommand) {
-    const std::string folder = exe.substr(0, exe.find_last_of('\\'));
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
+    const std::wstring path = Wide(exe), folder = path.substr(0, path.find_last_of(L'\\'));
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (showCommand >= 0) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(showCommand);
     }
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process.info))
         throw DriverFailure{"cannot start " + exe + ", error " + std::to_string(GetLastError())};
 }

@@ -23,6 +23,11 @@ struct DriverFailure {
 
 constexpr DWORD kStartTimeoutMs = 30000;
 
+// Paths are UTF-8 strings here, made wide for every call that takes one: a
+// folder may be named in characters the ANSI code page lacks.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 // With a show command, the program is handed it as the user's start-up choice.
 void Launch(ChildProcess& process, const std::string& exe, int showCommand = -1);
 // The program's visible top-level window with this caption, if any.

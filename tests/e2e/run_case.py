@@ -3,9 +3,12 @@
 own X screen, the shared prefix with a persistent wineserver, and the driver
 program that plays the user. Afterwards no process of the run may be left.
 
-  run_case.py --prefix P --exe Quorvane.exe --driver e2e_driver.exe [--installer SETUP] CASE
+  run_case.py --prefix P --exe Quorvane.exe --driver e2e_driver.exe [--installer SETUP]
+              [--non-ansi-folder] CASE
 
 An installer given is copied beside the program as setup.exe. With
+--non-ansi-folder the folder's name ends in characters that the ANSI code
+pages under test lack, as a user's folder may. With
 --small-disk the folder is a tmpfs of a few MiB of its own. Mounting needs
 root (CI has it); where it is not allowed the case is skipped (exit status 77)
 and says so.
@@ -23,6 +26,9 @@ import winebench  # noqa: E402
 
 
 SKIPPED = 77
+# Chinese, Cyrillic and Korean: code page 1252 holds none of them, 932 no
+# Korean.
+NON_ANSI_NAME = "-\u4f8b\u5b50-\u041f\u0440\u0438\u043c\u0435\u0440-\uc608\uc2dc"
 
 
 def leftover_processes(marker):
@@ -41,6 +47,7 @@ def main():
     parser.add_argument("--long-timeout", type=float,
                         help="the timeout when QUORVANE_STRESS=long asks for the long mode")
     parser.add_argument("--small-disk", action="store_true")
+    parser.add_argument("--non-ansi-folder", action="store_true")
     parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
                         help="environment of the whole run (Wine included)")
     parser.add_argument("case")
@@ -49,7 +56,8 @@ def main():
     winebench.setup_prefix(args.prefix) if not (Path(args.prefix) / "quorvane-settings").exists() else None
     if args.long_timeout and os.environ.get("QUORVANE_STRESS") == "long":
         args.timeout = args.long_timeout
-    folder = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-"))
+    folder = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-",
+                                   suffix=NON_ANSI_NAME if args.non_ansi_folder else None))
     extra = dict(item.split("=", 1) for item in args.env)
     log = folder / "opened.log"
     mounted = ok = False

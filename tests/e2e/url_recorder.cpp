@@ -32,13 +32,15 @@ std::string Escape(const char* text) {
     return out;
 }
 
-std::string LogPath() {
-    char buffer[MAX_PATH * 2];
-    const DWORD n = GetEnvironmentVariableA("QUORVANE_RECORDER_LOG", buffer, sizeof buffer);
-    if (n > 0 && n < sizeof buffer) return buffer;
-    std::string path(MAX_PATH * 2, '\0');
-    path.resize(GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of('\\') + 1) + "opened.log";
+// Wide: the log lies in the program's folder, whose name may lie outside the
+// ANSI code page.
+std::wstring LogPath() {
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD n = GetEnvironmentVariableW(L"QUORVANE_RECORDER_LOG", buffer, MAX_PATH * 2);
+    if (n > 0 && n < MAX_PATH * 2) return buffer;
+    std::wstring path(MAX_PATH * 2, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"opened.log";
 }
 
 }  // namespace
@@ -52,7 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     line += "\r\n";
 
     // Appends are atomic per write, so concurrent recorders never mix lines.
-    const HANDLE log = CreateFileA(LogPath().c_str(), FILE_APPEND_DATA,
+    const HANDLE log = CreateFileW(LogPath().c_str(), FILE_APPEND_DATA,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return 1;
