@@ -3,8 +3,15 @@
 the program's manifest, and plain), interleaved, under Wine on a private X
 screen. Prints medians and ratios.
 
-  bench/startup.py [RUNS]      (after: cmake --build --preset win64)
+  bench/startup.py [RUNS]            (after: cmake --build --preset win64)
+  bench/startup.py --history [RUNS]
+
+With --history, copies of Quorvane.exe beside different History.txt files
+instead, each against the copy without one: a normal file of 200 entries, and
+the worst a load meets (16 MiB and more of line breaks, of CR LF, of one-byte
+entries; 16 MiB in 10,000 long lines).
 """
+import shutil
 import sys
 from pathlib import Path
 
@@ -12,17 +19,62 @@ root = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(root / "scripts"))
 import winebench  # noqa: E402
 
-build = root / "build" / "win64"
-prefix = build / "wineprefix-bench"
-runs = sys.argv[1] if len(sys.argv) > 1 else "25"
-winebench.setup_prefix(prefix)
-with winebench.session(prefix) as env:
-    # Output goes straight to the terminal: Wine's long-lived processes would
-    # hold a captured pipe open.
-    result = winebench.run_wine(env, [
-        build / "bench" / "startup_bench.exe", runs,
+MIB = 1 << 20
+
+
+def history_files():
+    """Folder name and History.txt bytes (None: no file), the base first."""
+    normal = b"".join(b"host%d.example-%d.com\r\n" % (i, i * 7919 % 1000) for i in range(200))
+    return [
+        ("no-history", None),
+        ("200-entries", normal),
+        ("16MiB-of-LF", b"\n" * (16 * MIB + 1)),
+        ("16MiB-of-CRLF", b"\r\n" * (8 * MIB + 1)),
+        ("16MiB-of-1-byte-entries", b"a\r\n" * (16 * MIB // 3 + 1)),
+        ("16MiB-in-10000-lines", (b"x" * 1675 + b"\r\n") * 10000),
+    ]
+
+
+def history_programs(build):
+    """A copy of the program per History.txt, each in a folder of its own."""
+    programs = []
+    for name, content in history_files():
+        folder = build / "bench-history" / name
+        folder.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(build / "Quorvane.exe", folder / "Quorvane.exe")
+        history = folder / "History.txt"
+        if content is None:
+            history.unlink(missing_ok=True)
+        else:
+            history.write_bytes(content)
+        programs += [winebench.windows_path(folder / "Quorvane.exe"), "WHOIS Lookup"]
+    return ["--base-first"], programs
+
+
+def peer_programs(build):
+    return [], [
         winebench.windows_path(build / "bench" / "minimal_peer_plain.exe"), "Minimal Peer",
         winebench.windows_path(build / "bench" / "minimal_peer.exe"), "Minimal Peer",
         winebench.windows_path(build / "bench" / "minimal_peer_windows.exe"), "Minimal Peer",
-        winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"], timeout=1200)
-sys.exit(result.returncode)
+        winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"]
+
+
+def main():
+    args = sys.argv[1:]
+    history = "--history" in args
+    args = [a for a in args if a != "--history"]
+    runs = args[0] if args else "25"
+    build = root / "build" / "win64"
+    prefix = build / "wineprefix-bench"
+    options, programs = (history_programs if history else peer_programs)(build)
+    winebench.setup_prefix(prefix)
+    with winebench.session(prefix) as env:
+        # Output goes straight to the terminal: Wine's long-lived processes
+        # would hold a captured pipe open.
+        result = winebench.run_wine(
+            env, [build / "bench" / "startup_bench.exe", *options, runs, *programs], timeout=1200)
+    return result.returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main())

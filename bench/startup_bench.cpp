@@ -1,13 +1,15 @@
 // Start-up of Quorvane.exe against peers, interleaved run by run: time from
 // CreateProcess to the visible main window, and the peak working set then.
-// The last program given is the one measured; every other one is a peer.
-//   startup_bench RUNS EXE CAPTION [EXE CAPTION ...]
+// The last program given is the one measured; every other one is a peer. With
+// --base-first, every program is compared with the first instead.
+//   startup_bench [--base-first] RUNS EXE CAPTION [EXE CAPTION ...]
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -47,13 +49,21 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+// The executable's name, or its folder's, which tells copies of one program apart.
+std::string Label(const std::string& path, bool byFolder) {
+    const size_t file = path.find_last_of('\\');
+    if (!byFolder || file == std::string::npos || file == 0) return path.substr(file + 1);
+    const size_t folder = path.find_last_of('\\', file - 1);
+    return path.substr(folder + 1, file - folder - 1);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool baseFirst = argc > 1 && std::strcmp(argv[1], "--base-first") == 0;
+    if (baseFirst) --argc, ++argv;
     if (argc < 6 || argc % 2 != 0) {
-        std::fprintf(stderr, "usage: startup_bench RUNS EXE CAPTION [EXE CAPTION ...]\n");
+        std::fprintf(stderr, "usage: startup_bench [--base-first] RUNS EXE CAPTION [EXE CAPTION ...]\n");
         return 2;
     }
     const int runs = std::max(1, std::atoi(argv[1]));
@@ -71,14 +81,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "FAIL: %s\n", failure.what.c_str());
         return 1;
     }
-    const Program& measured = programs.back();
+    const Program& measured = baseFirst ? programs.front() : programs.back();
     const double ms = Median(measured.milliseconds), mb = Median(measured.peakMegabytes);
-    std::printf("%d interleaved runs each; medians\n", runs);
-    std::printf("%-24s %9s %9s %12s %12s\n", "program", "start ms", "peak MB", "time ratio", "MB above");
+    std::printf("%d interleaved runs each; medians; ratios %s\n", runs,
+                baseFirst ? "of each program to the first" : "of the last program to each");
+    std::printf("%-40s %9s %9s %12s %12s\n", "program", "start ms", "peak MB", "time ratio", "MB above");
     for (const Program& p : programs) {
         const double pms = Median(p.milliseconds), pmb = Median(p.peakMegabytes);
-        std::printf("%-24s %9.1f %9.2f %12.3f %12.2f\n", BaseName(p.exe).c_str(), pms, pmb, ms / pms,
-                    mb - pmb);
+        std::printf("%-40s %9.1f %9.2f %12.3f %12.2f\n", Label(p.exe, baseFirst).c_str(), pms, pmb,
+                    baseFirst ? pms / ms : ms / pms, baseFirst ? pmb - mb : mb - pmb);
     }
     return 0;
 }
