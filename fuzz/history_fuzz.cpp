@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes as History.txt. The first byte places the end of
-// a partial read (the 16 MiB cut, scaled down); the rest is the file. Checked:
+// a partial read (the read limit's cut, scaled down); the rest is the file. Checked:
 // the entries hold every byte before the first zero byte except the line ends,
 // one entry per line, each a view followed by the byte that ended it; what the
 // writer makes of them reads back the same; and a partial read gives exactly

@@ -41,8 +41,10 @@ std::string SerializeHistory(const std::vector<std::string>& entries);
 std::vector<std::string_view> ParseHistory(std::string_view bytes);
 
 // The most of History.txt ever read: far more than 200 entries need, and a
-// bound on what a damaged or hostile file costs.
-inline constexpr std::size_t kHistoryReadLimit = std::size_t{16} << 20;
+// bound on what a damaged or hostile file costs. What is loaded is held about
+// three times at start-up (the bytes read, and the list's own copy in wide
+// characters), so this keeps a file of long lines within about 12 MiB.
+inline constexpr std::size_t kHistoryReadLimit = std::size_t{4} << 20;
 // The most lines a load takes: the first ones, in order; the rest of the file
 // is neither loaded nor saved again. A file the program wrote holds 200; a
 // hand-edited one may hold more, until the first commit cuts the list to 200.

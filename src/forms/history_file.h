@@ -13,7 +13,7 @@ public:
     const std::wstring& Path() const { return path_; }
     bool Exists() const;
     // The bytes of the lines a load takes: at most the first 10,000 lines
-    // within the first 16 MiB (of a longer file, up to the last line end
+    // within the first 4 MiB (of a longer file, up to the last line end
     // within them); empty when there is no file. Throws EFileOpenFailure when
     // it exists and cannot be read.
     std::string Read() const;

@@ -1267,7 +1267,7 @@ constexpr SIZE_T kMiB = 1 << 20;
 
 // Damaged History.txt files load by the reading rules and save again, without
 // a crash, and the program's peak memory stays within a bound above an empty
-// start: the read stops at 16 MiB, whatever the file's size, and the load at
+// start: the read stops at 4 MiB, whatever the file's size, and the load at
 // 10,000 lines.
 void DamagedHistoryFiles() {
     struct Damaged {
@@ -1285,7 +1285,9 @@ void DamagedHistoryFiles() {
          }, -1, -1},
         // 100-byte lines: the first 10,000.
         {"100 MB", [] { return Entries(1000000, 98, "\r\n"); }, kHistoryLoadCap, 98},
-        {"one 10 MB line", [] { return std::string(10 * kMiB, 'L'); }, 1, 10 * kMiB},
+        {"one 3 MiB line", [] { return std::string(3 * kMiB, 'L'); }, 1, 3 * kMiB},
+        // No line end within the read: nothing.
+        {"one 10 MB line", [] { return std::string(10 * kMiB, 'L'); }, 0, -1},
         {"NUL at the start", [] { return std::string(1, '\0') + Entries(1000, 10, "\r\n"); }, 0, -1},
         {"only CR", [] { return std::string(65536, '\r'); }, kHistoryLoadCap, 0},
         {"16 MiB of LF", [] { return std::string(16 * kMiB, '\n'); }, kHistoryLoadCap, 0},
@@ -1299,9 +1301,10 @@ void DamagedHistoryFiles() {
         empty = MemoryOf(process).PeakPagefileUsage;
         EndProcess(process);
     }
-    // The 16 MiB read, the list's own copy (UTF-16 in the control) and the
-    // parse between them, with room to spare; a whole 100 MB read passes it.
-    const SIZE_T bound = empty + 96 * kMiB;
+    // The 4 MiB read, the list's own copy (UTF-16 in the control) and the
+    // parse between them stay within 16 MiB; a whole read of the 10 MB line
+    // would not.
+    const SIZE_T bound = empty + 16 * kMiB;
     for (const Damaged& file : kFiles) {
         WriteAll(HistoryPath(), file.bytes());
         ChildProcess process;

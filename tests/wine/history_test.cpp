@@ -130,8 +130,8 @@ std::string Repeated(const std::string& text, size_t times) {
     return bytes;
 }
 
-// A load takes the lines that end within the first 16 MiB, at most the
-// first 10,000 of them; what it did not take is not saved again.
+// A load takes the lines that end within the first 4 MiB, at most the first
+// 10,000 of them; what it did not take is not saved again.
 TEST_F(HistoryTest, HugeFileLoadsItsFirstLinesOnly) {
     std::string shortEntries;
     for (size_t i = 0; i < kHistoryLoadCap + 5; ++i) shortEntries += std::to_string(i % 10) + "\r\n";
@@ -140,7 +140,7 @@ TEST_F(HistoryTest, HugeFileLoadsItsFirstLinesOnly) {
         size_t entries;
         std::string lastEntry;
     } kFiles[] = {
-        {"a\r\nb\r" + std::string(17 << 20, 'x') + "\r\nc\r\n", 2, "b"},
+        {"a\r\nb\r" + std::string(kHistoryReadLimit, 'x') + "\r\nc\r\n", 2, "b"},
         {std::string(kHistoryReadLimit + 1, '\n'), kHistoryLoadCap, ""},
         {Repeated("\r\n", kHistoryReadLimit / 2 + 1), kHistoryLoadCap, ""},
         {shortEntries, kHistoryLoadCap, "9"},
