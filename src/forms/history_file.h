@@ -26,7 +26,7 @@ public:
 
 private:
     // The path as a failure box shows it: a character that has no form in
-    // the ANSI code page becomes the code page's default character.
+    // the ANSI code page becomes the code page's nearest or default one.
     std::string ShownPath() const;
 
     std::wstring path_;

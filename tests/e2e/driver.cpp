@@ -366,7 +366,7 @@ std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 
 std::string HistoryPath() { return ProgramFolder() + "History.txt"; }
 
 // A path as the program's failure box shows it: in the ANSI code page, with
-// its default character for what that lacks.
+// its nearest or default character for what that lacks.
 std::string ShownPath(const std::string& path) {
     const std::wstring wide = Wide(path);
     const int size =
