@@ -171,6 +171,8 @@ void TFormBulkWhoisLookupTool::BitBtnBulkLookupClick() {
     for (int i = 0; i < entries; ++i) {
         SetStatus(texts::kPleaseWait);
         OpenAddress(Handle(), MakeLookupAddress(lines.Line(i)));
+        // A session that ended during the hand-off ends the run: no pause.
+        if (Application.Terminated()) break;
         SleepEx(kPauseMs, FALSE);
         SetStatus("");
     }

@@ -88,14 +88,14 @@ void TForm1::FormCreate() {
     // with an empty list and the rest of its set-up.
     RunReportingFailures([this] { history_.Load(); });
     // Queries committed since the last close are kept when the program ends.
-    Application.WhenEnding(this, [this](bool sessionEnding) { SaveAtEnd(sessionEnding); });
+    Application.WhenEnding(this, [this](bool sessionEnding) { ProgramEnding(sessionEnding); });
     // The icon's record; the icon itself comes with the first activation.
     trayIconData_ = MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip);
     Application.OnMinimize = [this] { AppMinimize(); };
     PlaceAboveNotificationArea(Handle());
 }
 
-void TForm1::SaveAtEnd(bool sessionEnding) {
+void TForm1::ProgramEnding(bool sessionEnding) {
     if (!sessionEnding) {
         RunReportingFailures([this] { history_.Save(); });
         return;
@@ -105,6 +105,10 @@ void TForm1::SaveAtEnd(bool sessionEnding) {
     } catch (...) {
         // The session is going away: nobody is left to read a message.
     }
+    // The process may be ended any moment now, and a dead process would
+    // leave its icon in the notification area and its marker on the desktop.
+    DeleteTrayIcon(trayIconData_);
+    guard_.Release();
 }
 
 void TForm1::FormDestroy() {

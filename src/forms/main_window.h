@@ -54,7 +54,9 @@ protected:
 private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    void SaveAtEnd(bool sessionEnding);
+    // Saves the history; at the end of the session also removes the icon
+    // and the marker.
+    void ProgramEnding(bool sessionEnding);
 
     SearchHistory& history_;
     SingleInstanceGuard guard_;
