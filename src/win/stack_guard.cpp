@@ -9,7 +9,6 @@
 // known DLL, so a static import of it would let the loader take a CRYPTBASE.dll
 // planted beside a portable copy before any line of the program runs.
 #include <windows.h>
-#include <ntsecapi.h>
 
 #include <cstdint>
 
