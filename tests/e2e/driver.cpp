@@ -1042,11 +1042,12 @@ std::pair<std::string, int> ShortcutOf(const std::string& path) {
     return {target, show};
 }
 
-// Install silently with starting at sign-in on; the Startup shortcut starts
-// the installed program in the notification area; one lookup. A second install
-// over the running copy ends it cleanly and keeps History.txt. A silent
-// uninstall with the program running ends it cleanly, keeps History.txt and
-// removes everything else.
+// A silent install into a folder outside the profile, however spelt, stops
+// with exit code 2 and writes nothing. Install silently with starting at
+// sign-in on; the Startup shortcut starts the installed program in the
+// notification area; one lookup. A second install over the running copy ends
+// it cleanly and keeps History.txt. A silent uninstall with the program
+// running ends it cleanly, keeps History.txt and removes everything else.
 void InstallerRoundTrip() {
     const Installed installed;
     const std::string setup = "\"" + ProgramFolder() + "setup.exe\" /S";
@@ -1055,6 +1056,15 @@ void InstallerRoundTrip() {
     if (Exists(installed.uninstaller)) RunToTheEnd("\"" + installed.uninstaller + "\" /S");
     DeleteFileA(installed.history.c_str());
     RemoveDirectoryA(installed.folder.c_str());
+
+    char profile[MAX_PATH] = {};
+    Check(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, 0, profile) == S_OK, "no profile folder");
+    for (const std::string& outside : {std::string("C:\\Quorvane"), std::string(profile) + "\\..\\Quorvane"}) {
+        Check(RunToTheEnd(setup + " /STARTUP=1 /D=" + outside) == 2, "setup did not refuse " + outside);
+        Check(!Exists(outside) && !installed.KeyPresent() && !Exists(installed.menuShortcut) &&
+                  !Exists(installed.startupShortcut),
+              "setup refused " + outside + " but wrote something");
+    }
 
     Check(RunToTheEnd(setup + " /STARTUP=1") == 0, "install failed");
     Check(Exists(installed.exe) && Exists(installed.uninstaller), "program or uninstaller not installed");
