@@ -513,21 +513,16 @@ std::string SearchState(HWND main) {
            std::to_string(SendMessageA(SearchBox(main), CB_GETCURSEL, 0, 0));
 }
 
-// Posts typed characters to the search box, a double-byte one whole as an
-// input method delivers it, and waits until the box shows the expected state;
-// a character handled by the program has no other sign to wait for.
+// Posts typed characters to the search box, each as the keyboard delivers it
+// to a Unicode window: one UTF-16 unit a message, whatever the code page; then
+// waits until the box shows the expected state: a character handled by the
+// program has no other sign to wait for.
 void TypeAndExpect(HWND main, const std::string& bytes, const std::string& expected) {
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        const unsigned char c = static_cast<unsigned char>(bytes[k]);
-        if (IsDBCSLeadByte(c) && k + 1 < bytes.size()) {
-            wchar_t wide = 0;
-            MultiByteToWideChar(CP_ACP, 0, bytes.data() + k, 2, &wide, 1);
-            PostMessageW(SearchEdit(main), WM_CHAR, wide, 1);
-            ++k;
-        } else {
-            PostMessageA(SearchEdit(main), WM_CHAR, c, 1);
-        }
-    }
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<size_t>(std::max(
+        0, MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                               static_cast<int>(wide.size())))));
+    for (const wchar_t unit : wide) PostMessageW(SearchEdit(main), WM_CHAR, unit, 1);
     const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
     while (SearchState(main) != expected && GetTickCount64() < deadline) Sleep(10);
     Check(SearchState(main) == expected, "after typing, the search box shows \"" + SearchState(main) +

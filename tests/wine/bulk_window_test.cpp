@@ -8,6 +8,7 @@
 #include "core/bulk_entry.h"
 #include "forms/open_address.h"
 #include "forms/bulk_window.h"
+#include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/memo_lines.h"
 #include "win/window_text.h"
@@ -75,7 +76,7 @@ TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
         }
         SetWindowTextA(reference, text.c_str());
         MemoLines walk(reference);
-        for (int i = 0, count = walk.Count(); i < count; ++i) walk.Replace(i, NormalizeEntry(walk.Line(i), lower));
+        for (int i = 0, count = walk.Count(); i < count; ++i) walk.Replace(i, NormalizeEntry(walk.Line(i), SystemCodePage(), lower));
         SetWindowTextA(form.Memo1(), text.c_str());
         form.NormalizeLines();
         ASSERT_EQ(WindowText(form.Memo1()), WindowText(reference)) << text;

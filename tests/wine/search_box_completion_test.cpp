@@ -57,6 +57,25 @@ TEST_F(CompletionTest, CharacterWithoutAnAnsiFormIsLeftToTheEditField) {
     EXPECT_EQ(State(), "? [1,1] #-1");
 }
 
+// A character beyond the first plane comes as two messages, the second
+// waited for: both halves reach the field, in order, and the next character
+// goes in after them.
+TEST_F(CompletionTest, SurrogatePairArrivesWholeAndTypingGoesOn) {
+    PostMessageW(form->SearchEdit(), WM_CHAR, 0xD83D, 1);
+    PostMessageW(form->SearchEdit(), WM_CHAR, 0xDE00, 1);
+    Type('q');
+    std::wstring text(8, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(form->SearchEdit(), text.data(), static_cast<int>(text.size()))));
+    EXPECT_EQ(text, L"\xD83D\xDE00q");
+    // A lone first half goes in as it came, before the next character.
+    SetWindowTextA(form->ComboBoxSearch(), "");
+    PostMessageW(form->SearchEdit(), WM_CHAR, 0xD83D, 1);
+    Type('X');
+    text.resize(8);
+    text.resize(static_cast<size_t>(GetWindowTextW(form->SearchEdit(), text.data(), static_cast<int>(text.size()))));
+    EXPECT_EQ(text, L"\xD83DX");
+}
+
 TEST_F(CompletionTest, BackspaceOnAnEmptyBoxChangesNothing) {
     Type('\b');
     EXPECT_EQ(State(), " [0,0] #-1");
