@@ -84,6 +84,17 @@ TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
     DestroyWindow(reference);
 }
 
+// Under UTF-8, lowering a character can change its length (U+023A takes a
+// byte more in lower case, the Kelvin sign two bytes less): such a character
+// stays as it is, and those after it stay whole. Run under a UTF-8 code page
+// only.
+TEST_F(BulkWindowTest, Utf8LinesAreLoweredCharacterByCharacter) {
+    if (GetACP() != CP_UTF8) GTEST_SKIP() << "needs the UTF-8 code page";
+    SetWindowTextA(form.Memo1(), "\xC8\xBA\xC3\x89" "COLE.example\r\nwww.\xE2\x84\xAA" "AB\r\n");
+    form.NormalizeLines();
+    EXPECT_EQ(WindowText(form.Memo1()), "\xC8\xBA\xC3\xA9" "cole.example\r\n\xE2\x84\xAA" "ab\r\n");
+}
+
 // The run dispatches nothing while it waits, so the status must be painted
 // when it is set: at the hand-off the label shows "Please wait.." with no
 // paint pending, and afterwards it is empty again, also painted.
