@@ -49,10 +49,11 @@ TEST_F(CompletionTest, UnmatchedCharacterReplacesTheSuggestion) {
     EXPECT_EQ(State(), "Xyz [1,3] #2");
 }
 
-// Not the '?' the code page would make of it: no completion from "?q".
+// Not the '?' the code page would make of it: no completion from "?q". A
+// Hangul syllable has no form in 1252 or in 932.
 TEST_F(CompletionTest, CharacterWithoutAnAnsiFormIsLeftToTheEditField) {
     SendMessageA(form->ComboBoxSearch(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("?q"));
-    PostMessageW(form->SearchEdit(), WM_CHAR, 0x3042, 1);
+    PostMessageW(form->SearchEdit(), WM_CHAR, 0xAC00, 1);
     Application.ProcessMessages();
     EXPECT_EQ(State(), "? [1,1] #-1");
 }
