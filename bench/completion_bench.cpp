@@ -94,9 +94,9 @@ int main() {
             }
             return std::nullopt;
         };
-        auto lead = [](unsigned char) { return false; };
+        const CodePage singleByte = CodePage::SingleByte();
         CompletionResult sink;
-        const double ruleUs = MedianUs([] {}, [&] { sink = CompleteKey({"", 0, 0, 'q', std::nullopt}, search, lead); }, runs);
+        const double ruleUs = MedianUs([] {}, [&] { sink = CompleteKey({"", 0, 0, "q"}, search, singleByte); }, runs);
         std::printf("%-10d %12.2f %14.2f %8.1f %14.2f %8.2f\n", count, plainUs, liveUs, liveUs / plainUs, ruleUs,
                     ruleUs / plainUs);
         form.Destroy();

@@ -8,8 +8,9 @@
 ;
 ; Command line: /S installs silently; /STARTUP=1 (or 0) turns starting at
 ; sign-in on (or off), otherwise an upgrade keeps the earlier choice and a
-; first install leaves it off; /D=FOLDER (last) installs elsewhere. The
-; uninstaller's /S keeps History.txt.
+; first install leaves it off; /D=FOLDER (last) installs elsewhere inside the
+; user's profile (a folder outside it stops setup with exit code 2, nothing
+; written). The uninstaller's /S keeps History.txt.
 
 Target ${TARGET}
 Unicode true
@@ -51,6 +52,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "(c) Quorvane - tessaloon.com"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quorvane.exe"
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -95,6 +97,57 @@ FunctionEnd
 !macroend
 !insertmacro CLOSE_RUNNING_COPY ""
 !insertmacro CLOSE_RUNNING_COPY "un."
+
+; $R0 made absolute, with "." and ".." resolved and "/" read as "\"; empty
+; when the system cannot.
+Function FullPath
+  System::Call "kernel32::GetFullPathNameW(w R0, i ${NSIS_MAX_STRLEN}, w .R1, p 0) i .R2"
+  ${If} $R2 > 0
+  ${AndIf} $R2 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R1
+  ${Else}
+    StrCpy $R0 ""
+  ${EndIf}
+FunctionEnd
+
+; $0 becomes 1 when the folder $R3 lies below the folder BASE.
+!macro IF_BELOW BASE
+  StrCpy $R0 "${BASE}"
+  Call FullPath
+  StrLen $R4 "$R0\"
+  StrCpy $R5 $R3 $R4
+  StrCpy $R6 $R3 "" $R4
+  ${If} $R0 != ""
+  ${AndIf} $R5 == "$R0\"
+  ${AndIf} $R6 != ""
+    StrCpy $0 1
+  ${EndIf}
+!macroend
+
+; Whether $INSTDIR is the user's own: $0 is 1 for a folder inside the user's
+; profile (or local application data, should that be elsewhere), 0 for any
+; other. A folder outside, such as C:\Quorvane, takes its access list from
+; the drive's root, where every signed-in user may change files: any of them
+; could replace the Quorvane.exe that starts at this user's sign-in.
+Function CheckOwnFolder
+  StrCpy $0 0
+  StrCpy $R0 $INSTDIR
+  Call FullPath
+  StrCpy $R3 $R0
+  ${IfThen} $R3 == "" ${|} Return ${|}
+  !insertmacro IF_BELOW $PROFILE
+  !insertmacro IF_BELOW $LOCALAPPDATA
+FunctionEnd
+
+Function DirectoryLeave
+  Call CheckOwnFolder
+  ${If} $0 != 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION \
+      "Quorvane installs only into a folder inside your user folder ($PROFILE), such as $LOCALAPPDATA\Programs\Quorvane.$\r$\n$\r$\nOther users of this computer may be able to change the files of a folder outside it, and so the program that starts when you sign in." \
+      /SD IDOK
+    Abort
+  ${EndIf}
+FunctionEnd
 
 Section "Quorvane" SectionProgram
   SectionIn RO
@@ -143,6 +196,14 @@ Function .onInit
       !insertmacro SelectSection ${SectionStartup}
     ${Else}
       !insertmacro UnselectSection ${SectionStartup}
+    ${EndIf}
+  ${EndIf}
+  ; Without pages nobody can choose again: setup stops before anything is written.
+  ${If} ${Silent}
+    Call CheckOwnFolder
+    ${If} $0 != 1
+      SetErrorLevel 2
+      Abort
     ${EndIf}
   ${EndIf}
 FunctionEnd

@@ -44,8 +44,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# A Japanese locale: Wine started with it runs programs under the double-byte
-# ANSI code page 932, which one end-to-end case needs.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# Locales the Wine tests start programs under: Japanese gives the double-byte
+# ANSI code page 932, Hindi (which has no ANSI code page of its own) gives
+# UTF-8, code page 65001.
+for locale in ja_JP hi_IN; do
+  if ! locale -a 2>/dev/null | grep -qi "^${locale}\.utf-\?8$"; then
+    $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+  fi
+done

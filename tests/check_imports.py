@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a Windows program's PE header: the machine it was built for, GUI
-subsystem, every imported DLL part of the system, so the program runs without
-anything beside it, the loader's protections on (address-space layout
+subsystem, every imported DLL one the loader can take from nowhere but the
+system (so a DLL planted beside a portable copy is never loaded before the
+program's first line runs), the loader's protections on (address-space layout
 randomisation with its relocations, high-entropy in a 64-bit program, data
 execution prevention), a 32-bit program large-address aware, and no link time
 stamped in, so that a build is reproducible.
@@ -13,11 +14,35 @@ import struct
 import subprocess
 import sys
 
-SYSTEM_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "comctl32.dll",
-    "advapi32.dll", "ole32.dll", "oleaut32.dll", "shlwapi.dll", "uxtheme.dll",
-    "comdlg32.dll", "msvcrt.dll", "version.dll",
+# The known DLLs that Windows 10 and 11 both list under HKLM\System\
+# CurrentControlSet\Control\Session Manager\KnownDLLs (less the emulation
+# layers of 32-bit and ARM programs). The loader maps these from the system
+# folder whatever the search path; any other DLL a program imports is looked
+# for in the program's own folder first, before the program can say otherwise.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "combase.dll", "comdlg32.dll", "coml2.dll",
+    "difxapi.dll", "gdi32.dll", "gdiplus.dll", "imagehlp.dll", "imm32.dll",
+    "kernel32.dll", "msctf.dll", "msvcrt.dll", "normaliz.dll", "nsi.dll",
+    "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
+    "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
+    "wldap32.dll", "ws2_32.dll",
 }
+# Not a known DLL, but bound by the manifest to the side-by-side assembly of
+# the common controls in the system's store, which the loader consults before
+# the program's folder: allowed only when the manifest names that assembly.
+SIDE_BY_SIDE = {"comctl32.dll": b'name="Microsoft.Windows.Common-Controls"'}
+# Exports of known DLLs that forward to DLLs that are not known: importing one
+# makes the loader look for its target beside the program, as for a direct
+# import. advapi32 hands its random source and its memory encryption
+# (SystemFunction036, 040, 041) to cryptbase.dll, its other SystemFunction
+# entries and its Crypt* provider calls to cryptsp.dll. The other forwarders of
+# the DLLs imported (kernel32 to kernelbase, gdi32 to gdi32full, ole32 to
+# combase, user32 to ntdll) lead to DLLs the system maps with the known ones.
+FORWARDED = [
+    ("advapi32.dll", re.compile(r"SystemFunction0(36|40|41)$"), "cryptbase.dll"),
+    ("advapi32.dll", re.compile(r"SystemFunction\d+$"), "cryptsp.dll"),
+    ("advapi32.dll", re.compile(r"Crypt[A-Z]\w*$"), "cryptsp.dll"),
+]
 # objdump's name of the file format per target processor.
 FORMATS = {"x86_64": "pei-x86-64", "i686": "pei-i386"}
 
@@ -31,6 +56,45 @@ def link_time(program):
     return stamp
 
 
+def imports(header):
+    """{dll: [function, ...]} from objdump's import tables, DLL names in lower case."""
+    table = {}
+    functions = None
+    for line in header.splitlines():
+        dll = re.match(r"\s*DLL Name: (\S+)", line)
+        if dll:
+            functions = table.setdefault(dll.group(1).lower(), [])
+            continue
+        entry = re.match(r"\s*[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if line.startswith("The "):
+            functions = None  # past the import tables
+        elif entry and functions is not None:
+            functions.append(entry.group(1))
+    return table
+
+
+def planting_problems(table, program):
+    """The imports the loader could take from beside the program."""
+    with open(program, "rb") as f:
+        image = f.read()
+    problems = []
+    for dll in sorted(table):
+        side_by_side = SIDE_BY_SIDE.get(dll)
+        # An API set resolves through the loader's schema, never a search.
+        if dll in KNOWN_DLLS or dll.startswith("api-ms-win-"):
+            continue
+        if side_by_side is None:
+            problems.append(f"imports {dll}, not a known DLL: a copy beside the program would load")
+        elif side_by_side not in image:
+            problems.append(f"imports {dll} without the manifest that binds it to the system's copy")
+    for dll, functions in table.items():
+        for function in functions:
+            target = next((t for d, pattern, t in FORWARDED if d == dll and pattern.match(function)), None)
+            if target:
+                problems.append(f"imports {dll}!{function}, which forwards to {target}, not a known DLL")
+    return problems
+
+
 def main():
     objdump, program, machine = sys.argv[1:4]
     header = subprocess.run([objdump, "-p", program], capture_output=True, text=True,
@@ -42,12 +106,10 @@ def main():
         problems.append(f"file format {file_format}, not {FORMATS[machine]} ({machine})")
     wide = machine == "x86_64"
 
-    dlls = [name.lower() for name in re.findall(r"DLL Name: (\S+)", header)]
-    foreign = [d for d in dlls if d not in SYSTEM_DLLS and not d.startswith("api-ms-win-")]
-    if not dlls:
+    table = imports(header)
+    if not table:
         problems.append("no imports found: not a PE program?")
-    if foreign:
-        problems.append("imports DLLs that are not part of the system: " + ", ".join(foreign))
+    problems += planting_problems(table, program)
 
     flags = set(re.findall(r"^\t+([A-Z_]+)$", header.split("DllCharacteristics", 1)[-1].split("SizeOf", 1)[0], re.M))
     wanted = {"DYNAMIC_BASE", "NX_COMPAT"} | ({"HIGH_ENTROPY_VA"} if wide else set())
@@ -66,7 +128,9 @@ def main():
     if link_time(program) != 0:
         problems.append("link time stamped into the header: builds differ")
 
-    print(f"{file_format}, imports:", ", ".join(dlls))
+    print(f"{file_format}, imports:")
+    for dll, functions in table.items():
+        print(f"  {dll}: {', '.join(functions)}")
     for p in problems:
         print("FAIL:", p)
     return 1 if problems else 0

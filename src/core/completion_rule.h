@@ -15,10 +15,8 @@
 struct CompletionKey {
     std::string_view text;
     std::size_t selectionStart = 0, selectionEnd = 0;  // byte positions; equal: the caret
-    char typed = 0;
-    // The byte of the character message waiting behind this one, if any: the
-    // trail byte of a double-byte character typed as two messages.
-    std::optional<char> trailByte;
+    // The typed character whole: one byte, or every byte of a longer one.
+    std::string_view typed;
 };
 
 struct HistoryMatch {
@@ -32,12 +30,14 @@ using PrefixSearch = std::function<std::optional<HistoryMatch>(std::string_view 
 struct CompletionResult {
     bool consumed = false;      // the text field must not see the character
     bool changed = false;       // text, selection and current entry below apply
-    bool takeTrailByte = false;
     std::string text;
     std::size_t selectionStart = 0, selectionEnd = 0;
     int currentEntry = -1;      // -1: none
 };
 
-CompletionResult CompleteKey(const CompletionKey& key, const PrefixSearch& search, const LeadByteTest& isLeadByte);
+// Positions are snapped to whole characters first: a caret inside a character
+// stands after it, a selection grows to whole characters. A completion that
+// would start its selection inside a character is not made.
+CompletionResult CompleteKey(const CompletionKey& key, const PrefixSearch& search, const CodePage& codePage);
 
 inline constexpr char kBackspace = 8, kTab = 9, kEscape = 27;

@@ -19,10 +19,9 @@ std::string ServiceHomeAddress();
 // 0x21, 0x7F and " < > \ ^ ` { | } become %XX. Everything else stays as typed
 // ("#", "?", "&", "/", "%" and bytes from 128 up included): the browser
 // encodes those itself, so the service receives what the user typed. A
-// double-byte character passes whole, whatever its trail byte: on code page
-// 932 the trail byte of some characters is "\" or "|". A lead byte before a
-// byte that no code page takes as a trail (below 0x40) is no pair.
-std::string ShellSafeAddress(std::string_view address, const LeadByteTest& isLeadByte = {});
+// character of two or more bytes passes whole, whatever its bytes: on code
+// page 932 the trail byte of some characters is "\" or "|".
+std::string ShellSafeAddress(std::string_view address, const CodePage& codePage);
 
 // The longest address handed to the shell, in bytes. A longer one is not
 // handed off at all, rather than cut: Wine's launcher fails on addresses

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "forms/about_window.h"
 #include "forms/main_window.h"
 #include "forms/open_address.h"
+#include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/handles.h"
 #include "win/memo_lines.h"
@@ -47,9 +49,27 @@ constexpr FormLayout kLayout{
     .initialFocus = TFormBulkWhoisLookupTool::kMemo1,
 };
 
+// One character lowered through UTF-16; one that is no character, or whose
+// lower case has no ANSI form, stays as it is.
+std::string LowerAnsiCharacter(std::string_view character) {
+    std::wstring wide(character.size(), L'\0');
+    const int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, character.data(),
+                                          static_cast<int>(character.size()), wide.data(), static_cast<int>(wide.size()));
+    if (units <= 0) return std::string(character);
+    wide.resize(static_cast<size_t>(units));
+    CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return AnsiForm(wide).value_or(std::string(character));
+}
+
 // The platform's locale-aware lower-casing of ANSI text, length kept.
+// CharLowerBuffA converts to UTF-16 and back within the same bytes, which is
+// exact in a single-byte code page; elsewhere a lower case of another length
+// (or U+FFFD for a stray byte of UTF-8) would overwrite the bytes after it, so
+// the text is lowered character by character.
 void LowerCaseAnsi(std::string& text) {
-    if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    const CodePage& codePage = SystemCodePage();
+    if (!codePage.EveryByteACharacter()) LowerEachCharacter(text, codePage, LowerAnsiCharacter);
+    else if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
 }
 
 // With dialog navigation a multi-line edit field closes its window on
@@ -138,7 +158,7 @@ void TFormBulkWhoisLookupTool::NormalizeLines() {
             SetWindowTextA(twin.Get(), pieces[piece].c_str());
         }
         if (piece == pieces.size()) break;
-        lines.Replace(line, NormalizeEntry(lines.Line(line), LowerCaseAnsi));
+        lines.Replace(line, NormalizeEntry(lines.Line(line), SystemCodePage(), LowerCaseAnsi));
         caretPiece = piece;
         SendMessageA(twin.Get(), EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     }
@@ -171,6 +191,8 @@ void TFormBulkWhoisLookupTool::BitBtnBulkLookupClick() {
     for (int i = 0; i < entries; ++i) {
         SetStatus(texts::kPleaseWait);
         OpenAddress(Handle(), MakeLookupAddress(lines.Line(i)));
+        // A session that ended during the hand-off ends the run: no pause.
+        if (Application.Terminated()) break;
         SleepEx(kPauseMs, FALSE);
         SetStatus("");
     }

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "core/lookup_address.h"
 #include "core/query_text.h"
@@ -11,6 +13,7 @@
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
 #include "forms/settings_window.h"
+#include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/message_boxes.h"
 #include "win/tray_icon.h"
@@ -61,8 +64,8 @@ void TForm1::ControlsCreated() {
     SetWindowTextA(combo, std::string(texts::kPlaceholder).c_str());
     history_.Attach(combo);
     // The edit field is subclassed with a Unicode procedure: a typed
-    // character then arrives whole, and a double-byte one is split into its
-    // lead and trail bytes here, whatever the platform's conversions do.
+    // character then arrives whole (or as two surrogates), and is converted
+    // to the ANSI code page here, whatever the platform's conversions do.
     const HWND edit = SearchEdit();
     SetPropA(edit, kFormProperty, this);
     searchEditProc_ = reinterpret_cast<WNDPROC>(
@@ -88,14 +91,15 @@ void TForm1::FormCreate() {
     // with an empty list and the rest of its set-up.
     RunReportingFailures([this] { history_.Load(); });
     // Queries committed since the last close are kept when the program ends.
-    Application.WhenEnding(this, [this](bool sessionEnding) { SaveAtEnd(sessionEnding); });
+    Application.WhenEnding(this, [this](bool sessionEnding) { ProgramEnding(sessionEnding); });
     // The icon's record; the icon itself comes with the first activation.
-    trayIconData_ = MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip);
+    trayIconData_ = MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip,
+                                     SystemCodePage());
     Application.OnMinimize = [this] { AppMinimize(); };
     PlaceAboveNotificationArea(Handle());
 }
 
-void TForm1::SaveAtEnd(bool sessionEnding) {
+void TForm1::ProgramEnding(bool sessionEnding) {
     if (!sessionEnding) {
         RunReportingFailures([this] { history_.Save(); });
         return;
@@ -105,6 +109,10 @@ void TForm1::SaveAtEnd(bool sessionEnding) {
     } catch (...) {
         // The session is going away: nobody is left to read a message.
     }
+    // The process may be ended any moment now, and a dead process would
+    // leave its icon in the notification area and its marker on the desktop.
+    DeleteTrayIcon(trayIconData_);
+    guard_.Release();
 }
 
 void TForm1::FormDestroy() {
@@ -172,6 +180,32 @@ void TForm1::BulkWhoisLookup1Click() {
 
 void TForm1::About1Click() {
     if (FormAbout) FormAbout->Show();
+}
+
+// A typed character reaches the edit field as one UTF-16 unit, or a character
+// beyond them as two surrogates, one message each: the first is held until
+// the second comes, so the character is handled whole. The character in the
+// ANSI code page, one to four bytes, goes to the key handler and the
+// completion; one that has no ANSI form is left to the edit field.
+LRESULT TForm1::SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam) {
+    const auto pass = [&](wchar_t c) { return CallWindowProcW(searchEditProc_, edit, WM_CHAR, c, lParam); };
+    const wchar_t held = std::exchange(heldHighSurrogate_, 0);
+    if (IS_HIGH_SURROGATE(unit)) {
+        if (held) pass(held);  // a surrogate without its partner goes in as it came
+        heldHighSurrogate_ = unit;
+        return 0;
+    }
+    std::wstring typed;
+    if (held && IS_LOW_SURROGATE(unit)) typed += held;
+    else if (held) pass(held);
+    typed += unit;
+    if (const std::optional<std::string> bytes = AnsiForm(typed)) {
+        ComboBoxSearchKeyPress(bytes->front());
+        if (CompleteInSearchBox(history_.List(), edit, *bytes)) return 0;
+    }
+    LRESULT result = 0;
+    for (const wchar_t c : typed) result = pass(c);
+    return result;
 }
 
 // Looks up the search box's text as typed, unless it is blank or the placeholder.
@@ -247,22 +281,8 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
                 code |= DLGC_WANTMESSAGE;
             return code;
         }
-        case WM_CHAR: {
-            // The character in the ANSI code page: one byte, or a lead and a
-            // trail byte. One that has no ANSI form (it would come out as the
-            // default character) is left to the edit field.
-            const wchar_t typed = static_cast<wchar_t>(wParam);
-            char bytes[2];
-            BOOL replaced = FALSE;
-            const int count =
-                WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, bytes, 2, nullptr, &replaced);
-            if (count < 1 || replaced) break;
-            ComboBoxSearchKeyPress(bytes[0]);
-            if (CompleteInSearchBox(history_.List(), edit, bytes[0],
-                                    count == 2 ? std::optional<char>(bytes[1]) : std::nullopt))
-                return 0;
-            break;
-        }
+        case WM_CHAR:
+            return SearchEditChar(edit, static_cast<wchar_t>(wParam), lParam);
         case WM_KILLFOCUS: {
             // Only a move to another control of this window counts as leaving.
             const HWND next = reinterpret_cast<HWND>(wParam);

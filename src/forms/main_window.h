@@ -54,13 +54,17 @@ protected:
 private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    void SaveAtEnd(bool sessionEnding);
+    LRESULT SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam);
+    // Saves the history; at the end of the session also removes the icon
+    // and the marker.
+    void ProgramEnding(bool sessionEnding);
 
     SearchHistory& history_;
     SingleInstanceGuard guard_;
     NOTIFYICONDATAA trayIconData_{};  // all zero until the creation step fills it
     UniqueMenu popupMenu1_;
     WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
+    wchar_t heldHighSurrogate_ = 0;     // the first half of a typed character, until the second comes
 };
 
 extern TForm1* Form1;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/lookup_address.h"
+#include "win/ansi_code_page.h"
 #include "win/message_boxes.h"
 
 namespace {
@@ -34,8 +35,6 @@ ShellLauncher& CurrentLauncher() {
     return launcher;
 }
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 INT_PTR Launch(HWND owner, const char* verb, const std::string& address, int show) {
     return CurrentLauncher()(owner, verb, address.c_str(), nullptr, nullptr, show);
 }
@@ -49,12 +48,12 @@ ShellLauncher SetShellLauncher(ShellLauncher launcher) {
 }
 
 void OpenAddress(HWND owner, std::string_view address) {
-    const std::string safe = ShellSafeAddress(address, IsLeadByte);
+    const std::string safe = ShellSafeAddress(address, SystemCodePage());
     if (safe.size() <= kMaxShellAddressLength) Launch(owner, "open", safe, SW_SHOW);
 }
 
 void OpenAddressChecked(HWND owner, std::string_view address) {
-    const std::string safe = ShellSafeAddress(address, IsLeadByte);
+    const std::string safe = ShellSafeAddress(address, SystemCodePage());
     const INT_PTR result = Launch(owner, "Open", safe, SW_SHOWNORMAL);
     if (result <= 32) ShowErrorBox(UnableToAccessText(safe, static_cast<long long>(result)));
 }

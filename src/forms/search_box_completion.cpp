@@ -5,20 +5,18 @@
 #include <string_view>
 
 #include "core/completion_rule.h"
+#include "win/ansi_code_page.h"
 #include "win/window_text.h"
 
 namespace {
 
-// Characters in the first `bytes` bytes of an ANSI text.
-size_t CharactersIn(const std::string& text, size_t bytes) {
-    if (bytes == 0) return 0;
-    return static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(bytes), nullptr, 0));
-}
+// UTF-16 units in the first `bytes` bytes of an ANSI text.
+size_t UnitsIn(const std::string& text, size_t bytes) { return FromAnsi(std::string_view(text).substr(0, bytes)).size(); }
 
 }  // namespace
 
-// The edit field counts positions in characters, the completion in bytes.
-bool CompleteInSearchBox(const ComboHistoryList& list, HWND edit, char typed, std::optional<char> trailByte) {
+// The edit field counts positions in UTF-16 units, the completion in bytes.
+bool CompleteInSearchBox(const ComboHistoryList& list, HWND edit, std::string_view typed) {
     const HWND combo = list.Combo();
     std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
     wide.resize(static_cast<size_t>(GetWindowTextW(edit, wide.data(), static_cast<int>(wide.size()))));
@@ -38,16 +36,15 @@ bool CompleteInSearchBox(const ComboHistoryList& list, HWND edit, char typed, st
         if (index == CB_ERR) return std::nullopt;
         return HistoryMatch{static_cast<int>(index), list.Entry(static_cast<int>(index))};
     };
-    auto isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-    const CompletionResult result = CompleteKey({text, byteStart, byteEnd, typed, trailByte}, search, isLeadByte);
+    const CompletionResult result = CompleteKey({text, byteStart, byteEnd, typed}, search, SystemCodePage());
 
     if (result.changed) {
         // Choosing the current entry also sets the text, so the text and the
         // selection come after it.
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(result.currentEntry), 0);
         SetWindowTextA(combo, result.text.c_str());
-        SendMessageW(edit, EM_SETSEL, CharactersIn(result.text, result.selectionStart),
-                     static_cast<LPARAM>(CharactersIn(result.text, result.selectionEnd)));
+        SendMessageW(edit, EM_SETSEL, UnitsIn(result.text, result.selectionStart),
+                     static_cast<LPARAM>(UnitsIn(result.text, result.selectionEnd)));
     }
     return result.consumed;
 }

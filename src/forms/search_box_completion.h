@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-#include <optional>
+#include <string_view>
 
 #include "forms/history_combo.h"
 
-// A typed character, as its one ANSI byte or its lead and trail bytes.
-// Returns whether the completion consumed it.
-bool CompleteInSearchBox(const ComboHistoryList& list, HWND edit, char typed, std::optional<char> trailByte);
+// A typed character, as its ANSI bytes (one to four, whole). Returns whether
+// the completion consumed it.
+bool CompleteInSearchBox(const ComboHistoryList& list, HWND edit, std::string_view typed);

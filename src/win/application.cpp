@@ -14,6 +14,8 @@ TApplication::~TApplication() { Shutdown(); }
 void TApplication::Initialize(HINSTANCE instance) {
     (void)instance;  // the window belongs to the program's own module
     if (Handle()) return;
+    // A new run of the program, after the shutdown of an earlier one.
+    terminated_ = sessionEnded_ = false;
     // Loads the visual-style common controls that the manifest asks for.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -171,15 +173,16 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_QUERYENDSESSION:
             return TRUE;  // no objection to logging off
         case WM_ENDSESSION:
-            // The process may end once this returns: save now. The windows go
-            // now too, unless a handler below this one still runs (a message
-            // box is up): then the loops unwind on the quit request first and
-            // the shutdown follows in Run.
-            if (wParam) {
-                Terminate();
+            // The process may end once this returns: the listeners save and
+            // let go of what outlives the process (the icon, the marker) now.
+            // Nothing is destroyed here, whatever handler of the program lies
+            // further up the stack (a lookup waiting in the shell, a message
+            // box): the quit request unwinds every loop, and Run destroys the
+            // windows after its own.
+            if (wParam && !sessionEnded_) {
                 sessionEnded_ = true;
+                Terminate();
                 NotifyEnding(true);
-                if (HandlersRunning() == 1) Shutdown();
             }
             return 0;
         case WM_SYSCOMMAND:

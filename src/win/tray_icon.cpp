@@ -11,18 +11,6 @@ namespace {
 
 constexpr std::size_t kTipSize = 64;
 
-// Bytes of `tip` that fit kTipSize - 1, stopping before a double-byte
-// character that would not fit whole (or whose trail byte is missing).
-std::size_t TipLength(std::string_view tip) {
-    std::size_t length = 0;
-    while (length < tip.size()) {
-        const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(tip[length])) ? 2 : 1;
-        if (length + step > tip.size() || length + step > kTipSize - 1) break;
-        length += step;
-    }
-    return length;
-}
-
 void NotifyIcon(DWORD action, const NOTIFYICONDATAA& data) {
     if (data.hWnd == nullptr) return;
     NOTIFYICONDATAA copy = data;  // the shell's signature is not const
@@ -36,7 +24,7 @@ ScreenRect ToScreenRect(const RECT& r) {
 
 }  // namespace
 
-NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip) {
+NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, const CodePage& codePage) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = window;
@@ -44,7 +32,7 @@ NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip) 
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = icon;
-    const std::size_t length = TipLength(tip);
+    const std::size_t length = codePage.WholeCharactersWithin(tip, kTipSize - 1);
     for (std::size_t i = 0; i < length; ++i) data.szTip[i] = tip[i];  // the rest stays zero
     return data;
 }

@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+#include "core/code_page.h"
+
 inline constexpr UINT kTrayIconId = 123;
 // Mouse events on the icon arrive at the window as this message, the mouse
 // message in lParam.
@@ -14,8 +16,8 @@ inline constexpr UINT kTrayCallbackMessage = 1357;
 
 // The icon's record in the oldest layout every shell accepts: the window that
 // receives kTrayCallbackMessage, the icon, and the tip, cut to 63 bytes
-// without splitting a double-byte character of the ANSI code page.
-NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip);
+// without splitting a character of the code page.
+NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, const CodePage& codePage);
 
 // Results are not examined; a record without a window does nothing.
 void AddTrayIcon(const NOTIFYICONDATAA& data);

@@ -62,8 +62,6 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     LRESULT result = 0;
-    ++handlersRunning_;
     RunReportingFailures([&] { result = self->HandleMessage(message, wParam, lParam); });
-    --handlersRunning_;
     return result;
 }

@@ -29,10 +29,6 @@ public:
     Window& operator=(const Window&) = delete;
 
     HWND Handle() const { return hwnd_; }
-    // How many messages the program's windows are handling at this moment,
-    // nested: above one, a handler further up the stack waits (in a message
-    // box's loop, say) for the one running now to return.
-    static int HandlersRunning() { return handlersRunning_; }
 
 protected:
     // Registers the class on first use and creates the window for this object.
@@ -48,5 +44,4 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
-    static inline int handlersRunning_ = 0;
 };

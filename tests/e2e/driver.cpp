@@ -527,21 +527,16 @@ std::string SearchState(HWND main) {
            std::to_string(SendMessageA(SearchBox(main), CB_GETCURSEL, 0, 0));
 }
 
-// Posts typed characters to the search box, a double-byte one whole as an
-// input method delivers it, and waits until the box shows the expected state;
-// a character handled by the program has no other sign to wait for.
+// Posts typed characters to the search box, each as the keyboard delivers it
+// to a Unicode window: one UTF-16 unit a message, whatever the code page; then
+// waits until the box shows the expected state: a character handled by the
+// program has no other sign to wait for.
 void TypeAndExpect(HWND main, const std::string& bytes, const std::string& expected) {
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        const unsigned char c = static_cast<unsigned char>(bytes[k]);
-        if (IsDBCSLeadByte(c) && k + 1 < bytes.size()) {
-            wchar_t wide = 0;
-            MultiByteToWideChar(CP_ACP, 0, bytes.data() + k, 2, &wide, 1);
-            PostMessageW(SearchEdit(main), WM_CHAR, wide, 1);
-            ++k;
-        } else {
-            PostMessageA(SearchEdit(main), WM_CHAR, c, 1);
-        }
-    }
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<size_t>(std::max(
+        0, MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                               static_cast<int>(wide.size())))));
+    for (const wchar_t unit : wide) PostMessageW(SearchEdit(main), WM_CHAR, unit, 1);
     const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
     while (SearchState(main) != expected && GetTickCount64() < deadline) Sleep(10);
     Check(SearchState(main) == expected, "after typing, the search box shows \"" + SearchState(main) +
@@ -1054,11 +1049,12 @@ std::pair<std::string, int> ShortcutOf(const std::string& path) {
     return {target, show};
 }
 
-// Install silently with starting at sign-in on; the Startup shortcut starts
-// the installed program in the notification area; one lookup. A second install
-// over the running copy ends it cleanly and keeps History.txt. A silent
-// uninstall with the program running ends it cleanly, keeps History.txt and
-// removes everything else.
+// A silent install into a folder outside the profile, however spelt, stops
+// with exit code 2 and writes nothing. Install silently with starting at
+// sign-in on; the Startup shortcut starts the installed program in the
+// notification area; one lookup. A second install over the running copy ends
+// it cleanly and keeps History.txt. A silent uninstall with the program
+// running ends it cleanly, keeps History.txt and removes everything else.
 void InstallerRoundTrip() {
     const Installed installed;
     const std::string setup = "\"" + ProgramFolder() + "setup.exe\" /S";
@@ -1067,6 +1063,15 @@ void InstallerRoundTrip() {
     if (Exists(installed.uninstaller)) RunToTheEnd("\"" + installed.uninstaller + "\" /S");
     DeleteFileA(installed.history.c_str());
     RemoveDirectoryA(installed.folder.c_str());
+
+    char profile[MAX_PATH] = {};
+    Check(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, 0, profile) == S_OK, "no profile folder");
+    for (const std::string& outside : {std::string("C:\\Quorvane"), std::string(profile) + "\\..\\Quorvane"}) {
+        Check(RunToTheEnd(setup + " /STARTUP=1 /D=" + outside) == 2, "setup did not refuse " + outside);
+        Check(!Exists(outside) && !installed.KeyPresent() && !Exists(installed.menuShortcut) &&
+                  !Exists(installed.startupShortcut),
+              "setup refused " + outside + " but wrote something");
+    }
 
     Check(RunToTheEnd(setup + " /STARTUP=1") == 0, "install failed");
     Check(Exists(installed.exe) && Exists(installed.uninstaller), "program or uninstaller not installed");

@@ -4,34 +4,42 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/completion_rule.h"
 
 // The search box as the completion sees it, with the list's own search: first
-// entry from the top that begins with the prefix, letter case ignored.
+// entry from the top that begins with the prefix, character by character,
+// letter case of single-byte characters ignored (as far as the C locale
+// knows it), longer characters compared exactly.
 class Box {
 public:
-    explicit Box(std::vector<std::string> entries, bool codePage932 = false)
-        : entries_(std::move(entries)), codePage932_(codePage932) {}
+    explicit Box(std::vector<std::string> entries, const CodePage& codePage = CodePage::SingleByte())
+        : entries_(std::move(entries)), codePage_(codePage) {}
 
-    // One character message; a character the completion does not consume is
+    // One typed character, whole; one the completion does not consume is
     // edited in as the text field would: it replaces the selection.
-    CompletionResult Type(char c, std::optional<char> waiting = std::nullopt) {
-        const CompletionResult r = CompleteKey({text, start, end, c, waiting}, Search(), LeadByte());
+    CompletionResult Type(std::string_view character) {
+        const CompletionResult r = CompleteKey({text, start, end, character}, Search(), codePage_);
         if (r.changed) {
             text = r.text;
             start = r.selectionStart;
             end = r.selectionEnd;
             current = r.currentEntry;
         } else if (!r.consumed) {
-            text.replace(start, end - start, 1, c);
-            start = end = start + 1;
+            text.replace(start, end - start, character);
+            start = end = start + character.size();
         }
         return r;
     }
-    void TypeText(const std::string& s) {
-        for (char c : s) Type(c);
+    CompletionResult Type(char c) { return Type(std::string_view(&c, 1)); }
+    // Each character of `s` as the code page splits it.
+    void TypeText(std::string_view s) {
+        for (std::size_t at = 0, length; at < s.size(); at += length) {
+            length = codePage_.CharacterLength(s, at);
+            Type(s.substr(at, length));
+        }
     }
 
     std::string text;
@@ -39,25 +47,28 @@ public:
     int current = -1;
 
     const std::vector<std::string>& Entries() const { return entries_; }
+    const CodePage& Code() const { return codePage_; }
     PrefixSearch Search() const {
         return [this](std::string_view prefix) -> std::optional<HistoryMatch> {
-            for (std::size_t i = 0; i < entries_.size(); ++i) {
-                const std::string& e = entries_[i];
-                if (e.size() < prefix.size()) continue;
-                bool same = true;
-                for (std::size_t k = 0; k < prefix.size() && same; ++k)
-                    same = std::tolower(static_cast<unsigned char>(e[k])) == std::tolower(static_cast<unsigned char>(prefix[k]));
-                if (same) return HistoryMatch{static_cast<int>(i), e};
-            }
+            for (std::size_t i = 0; i < entries_.size(); ++i)
+                if (BeginsWith(entries_[i], prefix)) return HistoryMatch{static_cast<int>(i), entries_[i]};
             return std::nullopt;
         };
     }
-    LeadByteTest LeadByte() const {
-        if (!codePage932_) return [](unsigned char) { return false; };
-        return [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
-    }
 
 private:
+    bool BeginsWith(std::string_view entry, std::string_view prefix) const {
+        for (std::size_t at = 0, length; at < prefix.size(); at += length) {
+            length = codePage_.CharacterLength(prefix, at);
+            if (at + length > entry.size() || codePage_.CharacterLength(entry, at) != length) return false;
+            if (length > 1 ? prefix.substr(at, length) != entry.substr(at, length)
+                           : std::tolower(static_cast<unsigned char>(prefix[at])) !=
+                                 std::tolower(static_cast<unsigned char>(entry[at])))
+                return false;
+        }
+        return true;
+    }
+
     std::vector<std::string> entries_;
-    bool codePage932_;
+    CodePage codePage_;
 };

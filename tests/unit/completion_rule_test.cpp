@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "code_pages.h"
 #include "completion_box.h"
 
 namespace {
@@ -86,9 +87,9 @@ TEST(Completion, EnterTabAndEscapeGoOn) {
     Box box = Examples();
     box.Type('a');
     for (char c : {'\r', kTab, kEscape}) {
-        const CompletionResult r = CompleteKey({box.text, box.start, box.end, c, std::nullopt},
+        const CompletionResult r = CompleteKey({box.text, box.start, box.end, std::string_view(&c, 1)},
                                                [](std::string_view) { return std::optional<HistoryMatch>(); },
-                                               [](unsigned char) { return false; });
+                                               CodePage::SingleByte());
         EXPECT_FALSE(r.consumed) << int(c);
         EXPECT_FALSE(r.changed) << int(c);
     }
@@ -116,42 +117,38 @@ TEST(Completion, SelectionBeforeTheEndUsesTheTextBeforeIt) {
 }
 
 TEST(Completion, SelectionOutsideTheTextIsBounded) {
-    const CompletionResult r = CompleteKey({"ab", 7, 9, kBackspace, std::nullopt},
-                                           [](std::string_view) { return std::optional<HistoryMatch>(); },
-                                           [](unsigned char) { return false; });
+    const CompletionResult r = CompleteKey({"ab", 7, 9, "\b"}, [](std::string_view) { return std::optional<HistoryMatch>(); },
+                                           CodePage::SingleByte());
     EXPECT_TRUE(r.consumed);
     EXPECT_EQ(r.text, "a");
 }
 
-TEST(Completion, DoubleByteCharacterCompletesThroughTheWaitingTrailByte) {
+// A typed character arrives whole; a lead byte alone, or a character that no
+// entry begins with, goes on to the text field.
+TEST(Completion, DoubleByteCharacterCompletesWhole) {
     // "あい" and "ソ" (whose trail byte is 0x5C) in code page 932.
-    Box box({"\x82\xA0\x82\xA2", "\x83\x5C\x83\x74\x83\x67"}, true);
-    const CompletionResult r = box.Type('\x82', '\xA0');
-    EXPECT_TRUE(r.consumed);
-    EXPECT_TRUE(r.takeTrailByte);
+    const std::vector<std::string> entries = {"\x82\xA0\x82\xA2", "\x83\x5C\x83\x74\x83\x67"};
+    Box box(entries, CodePageNamed("932"));
+    EXPECT_TRUE(box.Type("\x82\xA0").consumed);
     EXPECT_EQ(box.text, "\x82\xA0\x82\xA2");
     EXPECT_EQ(box.start, 2u);
     EXPECT_EQ(box.end, 4u);
 
-    Box second({"\x82\xA0\x82\xA2", "\x83\x5C\x83\x74\x83\x67"}, true);
-    second.Type('\x83', '\x5C');
+    Box second(entries, CodePageNamed("932"));
+    second.Type("\x83\x5C");
     EXPECT_EQ(second.text, "\x83\x5C\x83\x74\x83\x67");
     EXPECT_EQ(second.current, 1);
 }
 
-TEST(Completion, LeadByteWithoutAMatchOrWithoutATrailGoesOn) {
-    Box box({"\x82\xA0"}, true);
-    const CompletionResult noTrail = box.Type('\x82');
-    EXPECT_FALSE(noTrail.consumed);
-    EXPECT_FALSE(noTrail.takeTrailByte);
-    Box other({"\x82\xA0"}, true);
-    const CompletionResult noMatch = other.Type('\x82', '\xA2');
-    EXPECT_FALSE(noMatch.consumed);
-    EXPECT_FALSE(noMatch.takeTrailByte);
+TEST(Completion, LeadByteAloneOrWithoutAMatchGoesOn) {
+    Box box({"\x82\xA0"}, CodePageNamed("932"));
+    EXPECT_FALSE(box.Type('\x82').consumed);
+    Box other({"\x82\xA0"}, CodePageNamed("932"));
+    EXPECT_FALSE(other.Type("\x82\xA2").consumed);
 }
 
 TEST(Completion, BackspaceRemovesADoubleByteCharacterWhole) {
-    Box box({}, true);
+    Box box({}, CodePageNamed("932"));
     box.text = "a\x83\x5C";  // the trail byte looks like a backslash
     box.start = box.end = 3;
     box.Type(kBackspace);

@@ -5,6 +5,13 @@
 #include <cstdio>
 #include <string>
 
+#include "code_pages.h"
+
+namespace {
+
+const CodePage k1252 = CodePage::SingleByte();
+
+}  // namespace
 
 TEST(LookupAddress, ServiceAddresses) {
     EXPECT_EQ(MakeLookupAddress("example.com"), "http://tessaloon.com/whois/example.com");
@@ -23,7 +30,7 @@ TEST(ShellSafeAddress, EscapesExactlyTheListedBytesInTheQuery) {
     const std::string prefix = "http://tessaloon.com/whois/";
     for (int c = 1; c < 256; ++c) {
         const std::string query(1, static_cast<char>(c));
-        const std::string safe = ShellSafeAddress(MakeLookupAddress(query));
+        const std::string safe = ShellSafeAddress(MakeLookupAddress(query), k1252);
         const bool listed = c < 0x21 || c == 0x7F || std::string("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string::npos;
         if (listed) {
             char expected[4];
@@ -36,35 +43,45 @@ TEST(ShellSafeAddress, EscapesExactlyTheListedBytesInTheQuery) {
 }
 
 TEST(ShellSafeAddress, PastedTextWithQuoteAndBlanks) {
-    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("a\"b c")), "http://tessaloon.com/whois/a%22b%20c");
-    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress(" example.com\t")),
+    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("a\"b c"), k1252), "http://tessaloon.com/whois/a%22b%20c");
+    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress(" example.com\t"), k1252),
               "http://tessaloon.com/whois/%20example.com%09");
-    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("x\" --new-window \"y")),
+    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("x\" --new-window \"y"), k1252),
               "http://tessaloon.com/whois/x%22%20--new-window%20%22y");
     // A typed percent sign is not an escape of ours and stays.
-    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("%20")), "http://tessaloon.com/whois/%20");
+    EXPECT_EQ(ShellSafeAddress(MakeLookupAddress("%20"), k1252), "http://tessaloon.com/whois/%20");
 }
 
-// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC.
-TEST(ShellSafeAddress, DoubleByteCharactersPassWhole) {
-    const auto lead932 = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+// A character of two or more bytes passes whole; a lead byte without its
+// trail, or a UTF-8 sequence cut short, is a byte like any other.
+TEST(ShellSafeAddress, MultiByteCharactersPassWhole) {
     const struct {
+        std::string_view codePage;
         std::string query, escaped;
     } cases[] = {
-        {"\x83\x5C", "\x83\x5C"},                // a character whose trail byte is a backslash
-        {"\x83\x5C\\|", "\x83\x5C%5C%7C"},     // the same bytes alone are escaped
-        {"\x81\x7C\x81\x7C", "\x81\x7C\x81\x7C"},
-        {"\x83\"x", "\x83%22x"},                 // no trail: the quote is escaped
-        {"\x83 ", "\x83%20"},
-        {"\x83\x7F", "\x83%7F"},
-        {"a\x83", "a\x83"},                       // a lead byte at the end
+        {"1252", "\x83\x5C", "\x83%5C"},
+        {"932", "\x83\x5C", "\x83\x5C"},                // a character whose trail byte is a backslash
+        {"932", "\x83\x5C\\|", "\x83\x5C%5C%7C"},     // the same bytes alone are escaped
+        {"932", "\x81\x7C\x81\x7C", "\x81\x7C\x81\x7C"},
+        {"932", "\x83\"x", "\x83%22x"},                   // no trail: the quote is escaped
+        {"932", "\x83 ", "\x83%20"},
+        {"932", "\x83\x7F", "\x83%7F"},
+        {"932", "a\x83", "a\x83"},                         // a lead byte at the end
+        {"936", "\x81\x7C|", "\x81\x7C%7C"},
+        {"949", "\xC7\xD1 ", "\xC7\xD1%20"},
+        {"950", "\xA5\x5C\\", "\xA5\x5C%5C"},
+        {"950", "\xA5\"", "\xA5%22"},
+        {"UTF-8", "\xE3\x81\x82\"", "\xE3\x81\x82%22"},
+        {"UTF-8", "\xF0\x9F\x98\x80`", "\xF0\x9F\x98\x80%60"},
+        {"UTF-8", "\xE3\"", "\xE3%22"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ShellSafeAddress(MakeLookupAddress(c.query), lead932), MakeLookupAddress(c.escaped)) << c.query;
+        EXPECT_EQ(ShellSafeAddress(MakeLookupAddress(c.query), CodePageNamed(c.codePage)), MakeLookupAddress(c.escaped))
+            << c.codePage << ' ' << c.query;
 }
 
 TEST(ShellSafeAddress, HomeAddressIsUnchanged) {
-    EXPECT_EQ(ShellSafeAddress(ServiceHomeAddress()), "http://tessaloon.com");
+    EXPECT_EQ(ShellSafeAddress(ServiceHomeAddress(), k1252), "http://tessaloon.com");
 }
 
 TEST(UnableToAccessText, QuotesTheAddressAndBracketsTheCode) {

@@ -8,6 +8,7 @@
 #include "core/bulk_entry.h"
 #include "forms/open_address.h"
 #include "forms/bulk_window.h"
+#include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/memo_lines.h"
 #include "win/window_text.h"
@@ -75,12 +76,23 @@ TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
         }
         SetWindowTextA(reference, text.c_str());
         MemoLines walk(reference);
-        for (int i = 0, count = walk.Count(); i < count; ++i) walk.Replace(i, NormalizeEntry(walk.Line(i), lower));
+        for (int i = 0, count = walk.Count(); i < count; ++i) walk.Replace(i, NormalizeEntry(walk.Line(i), SystemCodePage(), lower));
         SetWindowTextA(form.Memo1(), text.c_str());
         form.NormalizeLines();
         ASSERT_EQ(WindowText(form.Memo1()), WindowText(reference)) << text;
     }
     DestroyWindow(reference);
+}
+
+// Under UTF-8, lowering a character can change its length (U+023A takes a
+// byte more in lower case, the Kelvin sign two bytes less): such a character
+// stays as it is, and those after it stay whole. Run under a UTF-8 code page
+// only.
+TEST_F(BulkWindowTest, Utf8LinesAreLoweredCharacterByCharacter) {
+    if (GetACP() != CP_UTF8) GTEST_SKIP() << "needs the UTF-8 code page";
+    SetWindowTextA(form.Memo1(), "\xC8\xBA\xC3\x89" "COLE.example\r\nwww.\xE2\x84\xAA" "AB\r\n");
+    form.NormalizeLines();
+    EXPECT_EQ(WindowText(form.Memo1()), "\xC8\xBA\xC3\xA9" "cole.example\r\n\xE2\x84\xAA" "ab\r\n");
 }
 
 // The run dispatches nothing while it waits, so the status must be painted

@@ -1,10 +1,13 @@
-// The stack guard the program links: seeded at start, and a frame written past
-// its buffer ends the process at once with the overrun status.
+// The stack guard the program links: seeded at start from the system's random
+// source, and a frame written past its buffer ends the process at once with the
+// overrun status.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
+
+#include "win/stack_guard.h"
 
 extern "C" std::uintptr_t __stack_chk_guard;
 
@@ -21,6 +24,10 @@ __attribute__((noinline)) void WritePastBuffer(std::size_t length) {
 TEST(StackGuardDeathTest, SeededAndAnOverrunEndsTheProcess) {
     const std::uintptr_t unseeded = static_cast<std::uintptr_t>(0x2B992DDFA232ULL);
     EXPECT_NE(__stack_chk_guard, unseeded);
+    // Wine has no ProcessPrng yet; Windows 10 and 11 take that one.
+    EXPECT_TRUE(QuorvaneStackGuardSource == kStackGuardProcessPrng ||
+                QuorvaneStackGuardSource == kStackGuardRtlGenRandom)
+        << "seeded from source " << QuorvaneStackGuardSource;
     EXPECT_EQ(__stack_chk_guard & 0xFF, 0u);
     WritePastBuffer(sizeof(char[8]));  // within bounds: returns
     EXPECT_EXIT(WritePastBuffer(64),

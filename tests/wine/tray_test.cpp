@@ -7,13 +7,14 @@
 
 #include "forms/main_window.h"
 #include "history_fixture.h"
+#include "win/ansi_code_page.h"
 #include "win/tray_icon.h"
 
 namespace {
 
 TEST(TrayIconData, OldestLayoutWithTheTipZeroPadded) {
     const HWND window = reinterpret_cast<HWND>(0x1234);
-    const NOTIFYICONDATAA data = MakeTrayIconData(window, nullptr, "Click to restore Quorvane");
+    const NOTIFYICONDATAA data = MakeTrayIconData(window, nullptr, "Click to restore Quorvane", SystemCodePage());
     EXPECT_EQ(data.cbSize, sizeof(void*) == 8 ? 104u : 88u);
     EXPECT_EQ(data.hWnd, window);
     EXPECT_EQ(data.uID, 123u);
@@ -22,7 +23,7 @@ TEST(TrayIconData, OldestLayoutWithTheTipZeroPadded) {
     EXPECT_STREQ(data.szTip, "Click to restore Quorvane");
     for (size_t i = 25; i < 64; ++i) EXPECT_EQ(data.szTip[i], 0) << i;
 
-    const NOTIFYICONDATAA cut = MakeTrayIconData(window, nullptr, std::string(80, 'x'));
+    const NOTIFYICONDATAA cut = MakeTrayIconData(window, nullptr, std::string(80, 'x'), SystemCodePage());
     EXPECT_EQ(std::string(cut.szTip), std::string(63, 'x'));
 }
 
