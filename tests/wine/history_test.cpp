@@ -70,8 +70,12 @@ TEST_F(HistoryTest, EmptyListSavesAnEmptyFileAndSaveLoadRoundTrips) {
     Close();
     EXPECT_TRUE(Exists(path));
     EXPECT_EQ(ReadFile(path), "");
-    // An entry past 511 characters, longer than Wine's buffer for an ANSI read of a list entry.
-    const std::string bytes = "a\r\n\r\n b \r\n\xE9t\xE9\r\n" + std::string(100000, 'L') + "\r\n";
+    // An entry past 511 characters, longer than Wine's buffer for an ANSI read
+    // of a list entry; and "\u00E9t\u00E9" in the form of the code page the test
+    // runs under, bytes from 128 up in 1252 and UTF-8 (a lone 0xE9 would be
+    // no character in 932 or UTF-8, and the list would not keep it).
+    const std::string bytes =
+        "a\r\n\r\n b \r\n" + ToAnsi(L"\u00E9t\u00E9") + "\r\n" + std::string(100000, 'L') + "\r\n";
     WriteFile(path, bytes);
     form.reset();
     StartForm();
