@@ -1165,9 +1165,12 @@ std::string Entries(int count, size_t length, const char* lineEnd) {
 }
 
 // A save killed at a random moment leaves History.txt either as it was or as
-// written, byte-exact. The moments spread over one and a half times a close
-// request's length (the median of five, timed first); a replacement file left
-// behind shows a kill inside the save.
+// written, byte-exact. The moments spread over three times a close request's
+// length (the median of five, timed first, each sent straight to the window):
+// a posted one waits behind what the program still does after its window
+// shows, so at one and a half times most kills landed before the save began
+// and often none after it. A replacement file left behind shows a kill inside
+// the save.
 void HistoryUnderKills() {
     const int kills = Scaled(50, 1000);
     const std::string before = Entries(200, 10000, "\n"), after = Entries(200, 10000, "\r\n");
@@ -1188,7 +1191,7 @@ void HistoryUnderKills() {
         Check(ReadAll(HistoryPath()) == after, "the save did not write the CR LF form");
         EndProcess(process);
     }
-    std::uniform_int_distribution<long long> moment(0, saveUs * 3 / 2);
+    std::uniform_int_distribution<long long> moment(0, saveUs * 3);
     int early = 0, inside = 0, late = 0;
     for (int k = 0; k < kills; ++k) {
         WriteAll(HistoryPath(), before);
