@@ -23,6 +23,7 @@
 #include "core/history_rules.h"
 #include "process_control.h"
 #include "version.h"
+#include "win/window_text.h"
 
 namespace {
 
@@ -367,14 +368,7 @@ std::string HistoryPath() { return ProgramFolder() + "History.txt"; }
 
 // A path as the program's failure box shows it: in the ANSI code page, with
 // its nearest or default character for what that lacks.
-std::string ShownPath(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string shown(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), shown.data(), size, nullptr, nullptr);
-    return shown;
-}
+std::string ShownPath(const std::string& path) { return ToAnsi(Wide(path)); }
 
 bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -481,7 +475,8 @@ void FailedSaveKeepsTheOldFile() {
     ChildProcess process;
     const auto [main, box] = StartAndFailASave(process);
     const std::string message = BoxMessage(box);
-    Check(StartsWith(message, "Cannot create file \"" + ShownPath(HistoryPath()) + "\". "), "failure box says \"" + message + "\"");
+    Check(StartsWith(message, "Cannot create file \"" + ShownPath(HistoryPath()) + "\". "),
+          "failure box says \"" + message + "\"");
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     Check(ReadAll(HistoryPath()) == "old\r\n", "History.txt changed to \"" + ReadAll(HistoryPath()) + "\"");
     Check(IsWindowVisible(main), "main window went away after the failed save");
@@ -509,7 +504,8 @@ void UnreadableHistoryIsReported() {
         Launch(process, g_exe);
         const HWND box = WaitForFailureBox(process);
         const std::string message = BoxMessage(box);
-        Check(StartsWith(message, "Cannot open file \"" + ShownPath(HistoryPath()) + "\". "), "failure box says \"" + message + "\"");
+        Check(StartsWith(message, "Cannot open file \"" + ShownPath(HistoryPath()) + "\". "),
+              "failure box says \"" + message + "\"");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
