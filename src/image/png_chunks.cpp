@@ -52,12 +52,6 @@ constexpr ChunkClass kChunkClasses[] = {
     {"zTXt", Make<TPngChunkzTXT>},
 };
 
-void PutBe32(ByteStream& stream, uint32_t v) {
-    const uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
-                          static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-    stream.Write(b, 4);
-}
-
 }  // namespace
 
 std::unique_ptr<TPngChunk> CreatePngChunk(const PngChunkType& type, TPngPicture& owner) {
@@ -67,25 +61,10 @@ std::unique_ptr<TPngChunk> CreatePngChunk(const PngChunkType& type, TPngPicture&
     return std::make_unique<TPngChunk>(owner);
 }
 
-void TPngChunk::Assign(const TPngChunk& source) {
-    type_ = source.type_;
-    data_ = source.data_;
-}
-
 bool TPngChunk::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
     type_ = type;
     data_ = ReadChunkData(stream, length);
     ReadCrc(stream);
-    return true;
-}
-
-bool TPngChunk::SaveToStream(ByteStream& stream) const {
-    PutBe32(stream, static_cast<uint32_t>(data_.size()));
-    stream.Write(type_.data(), 4);
-    stream.Write(data_.data(), data_.size());
-    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type_.data()), 4);
-    if (!data_.empty()) crc = crc32(crc, data_.data(), static_cast<uInt>(data_.size()));  // null data resets
-    PutBe32(stream, static_cast<uint32_t>(crc));
     return true;
 }
 

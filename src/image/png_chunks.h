@@ -25,13 +25,8 @@ public:
     TPngChunk(const TPngChunk&) = delete;
     TPngChunk& operator=(const TPngChunk&) = delete;
 
-    // The type the class stands for; empty for the raw base class.
-    virtual std::string ClassTypeName() const { return {}; }
-    virtual void Assign(const TPngChunk& source);
     // Reads `length` data bytes and the CRC; subclasses then parse the data.
     virtual bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length);
-    // Writes length, type, data and a freshly computed CRC.
-    virtual bool SaveToStream(ByteStream& stream) const;
 
     const PngChunkType& Type() const { return type_; }
     const std::vector<uint8_t>& Data() const { return data_; }
@@ -51,13 +46,11 @@ std::unique_ptr<TPngChunk> CreatePngChunk(const PngChunkType& type, TPngPicture&
 class TPngChunkIEND : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "IEND"; }
 };
 
 class TPngChunkIHDR : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "IHDR"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
 
     uint32_t width = 0, height = 0;
@@ -80,7 +73,6 @@ public:
 class TPngChunkIDAT : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "IDAT"; }
     // Decodes the picture's image data, reading on through the IDAT chunks
     // that follow; the data itself is not kept.
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
@@ -89,7 +81,6 @@ public:
 class TPngChunkPLTE : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "PLTE"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     int count = 0;
 };
@@ -97,7 +88,6 @@ public:
 class TPngChunkgAMA : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "gAMA"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     uint32_t gamma = 0;  // x 100000
 };
@@ -105,7 +95,6 @@ public:
 class TPngChunktRNS : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "tRNS"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     std::array<uint8_t, 256> alpha{};
     bool bitTransparency = false;
@@ -114,7 +103,6 @@ public:
 class TPngChunkpHYs : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "pHYs"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     uint32_t pixelsPerUnitX = 0, pixelsPerUnitY = 0;
     uint8_t unit = 0;
@@ -123,7 +111,6 @@ public:
 class TPngChunktIME : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "tIME"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     uint16_t year = 0;
     uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -132,7 +119,6 @@ public:
 class TPngChunkTEXT : public TPngChunk {
 public:
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "tEXt"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     std::string keyword, text;
 };
@@ -145,7 +131,6 @@ public:
     static constexpr size_t kMaxPictureTextBytes = size_t{8} << 20;
 
     using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "zTXt"; }
     bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     std::string keyword, text;
     uint8_t compressionMethod = 0;

@@ -51,7 +51,6 @@ void TPngPicture::LoadFromStream(ByteStream& stream) {
         Clear();
         throw;
     }
-    if (OnChange) OnChange();
 }
 
 // The chunk loop: a length, a type, then the chunk's data and CRC, up to and

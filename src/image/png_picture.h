@@ -9,7 +9,6 @@
 #include "image/png_chunks.h"
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,7 +33,6 @@ public:
     const PngStorage& Image() const { return Header().image; }
 
     PngTransparencyMode TransparencyMode() const;
-    bool Transparent() const { return TransparencyMode() != PngTransparencyMode::None; }
     // The colour that bit mode shows as transparent.
     PngColor TransparentColor() const;
     // Colour-table entry of indexed storage; EPngError at or beyond the count.
@@ -63,9 +61,6 @@ public:
     void AddInflatedText(size_t bytes) { inflatedTextBytes_ += bytes; }
     bool ImageDataLoaded() const { return imageDataLoaded_; }
     void SetImageDataLoaded() { imageDataLoaded_ = true; }
-
-    // Called after every successful load.
-    std::function<void()> OnChange;
 
 private:
     void LoadChunks(ByteStream& stream);
