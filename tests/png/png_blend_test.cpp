@@ -120,7 +120,7 @@ TEST(Logo, TheStoredPictureDecodesAsTheLogoPath) {
     EXPECT_EQ(logo->Height(), 400u);
     EXPECT_EQ(logo->Header().colourType, 6);
     EXPECT_EQ(logo->Header().bitDepth, 8);
-    EXPECT_EQ(logo->InterlaceMethod(), 0);
+    EXPECT_EQ(logo->Header().interlaceMethod, 0);
     EXPECT_EQ(logo->TransparencyMode(), PngTransparencyMode::Partial);
     EXPECT_TRUE(logo->GammaIsIdentity());
 
