@@ -2,15 +2,6 @@
 
 #include "image/png_picture.h"
 
-void PictureClassRegistry::Unregister(const std::string& className) {
-    for (auto it = classes_.rbegin(); it != classes_.rend(); ++it) {
-        if (it->className == className) {
-            classes_.erase(std::next(it).base());
-            return;
-        }
-    }
-}
-
 const PictureClass* PictureClassRegistry::Find(const std::string& className) const {
     for (auto it = classes_.rbegin(); it != classes_.rend(); ++it) {
         if (it->className == className) return &*it;
@@ -31,8 +22,5 @@ std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry
 }
 
 void RegisterPngPicture(PictureClassRegistry& registry) {
-    registry.Register({"TPngPicture", "PNG", "Portable Network Graphics",
-                       [] { return std::make_unique<TPngPicture>(); }});
+    registry.Register({"TPngPicture", [] { return std::make_unique<TPngPicture>(); }});
 }
-
-void UnregisterPngPicture(PictureClassRegistry& registry) { registry.Unregister("TPngPicture"); }

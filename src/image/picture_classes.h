@@ -19,19 +19,14 @@ public:
 };
 
 struct PictureClass {
-    std::string className;    // as the stored data names it: "TPngPicture"
-    std::string extension;    // "PNG"
-    std::string description;  // "Portable Network Graphics"
+    std::string className;  // as the stored data names it: "TPngPicture"
     std::function<std::unique_ptr<TGraphic>()> create;
 };
 
 class PictureClassRegistry {
 public:
     void Register(PictureClass pictureClass) { classes_.push_back(std::move(pictureClass)); }
-    // Removes the latest registration of that class name.
-    void Unregister(const std::string& className);
     const PictureClass* Find(const std::string& className) const;
-    const std::vector<PictureClass>& Classes() const { return classes_; }
 
 private:
     std::vector<PictureClass> classes_;
@@ -42,6 +37,5 @@ private:
 // half-loaded picture is discarded.
 std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, ByteStream& stream);
 
-// Registers and unregisters TPngPicture ("PNG", "Portable Network Graphics").
+// Registers TPngPicture under its class name.
 void RegisterPngPicture(PictureClassRegistry& registry);
-void UnregisterPngPicture(PictureClassRegistry& registry);

@@ -1,48 +1,22 @@
 #include "image/png_chunks.h"
 
 #include "image/png_failures.h"
-#include "image/png_picture.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-// Reads up to `length` bytes in pieces, so a chunk that claims more than the
-// stream holds costs only what is really there.
-std::vector<uint8_t> ReadChunkData(ByteStream& stream, uint32_t length) {
-    constexpr uint32_t kPiece = 65536;
-    std::vector<uint8_t> data;
-    uint32_t done = 0;
-    while (done < length) {
-        const uint32_t want = std::min(kPiece, length - done);
-        data.resize(size_t{done} + want);
-        const size_t got = ReadFully(stream, data.data() + done, want);
-        done += static_cast<uint32_t>(got);
-        if (got < want) {
-            data.resize(done);
-            break;
-        }
-    }
-    return data;
-}
-
-void ReadCrc(ByteStream& stream) {
-    uint8_t crc[4];
-    ReadFully(stream, crc, sizeof crc);  // never verified
-}
-
-// The registry: types and classes in the order they are tried.
+// The table: types and classes in the order they are tried.
 struct ChunkClass {
     char type[5];
-    std::unique_ptr<TPngChunk> (*create)(TPngPicture&);
+    std::unique_ptr<TPngChunk> (*create)();
 };
 
 template <class Chunk>
-std::unique_ptr<TPngChunk> Make(TPngPicture& owner) {
-    return std::make_unique<Chunk>(owner);
+std::unique_ptr<TPngChunk> Make() {
+    return std::make_unique<Chunk>();
 }
 
 constexpr ChunkClass kChunkClasses[] = {
@@ -52,59 +26,34 @@ constexpr ChunkClass kChunkClasses[] = {
     {"zTXt", Make<TPngChunkzTXT>},
 };
 
-void PutBe32(ByteStream& stream, uint32_t v) {
-    const uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
-                          static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-    stream.Write(b, 4);
-}
-
 }  // namespace
 
-std::unique_ptr<TPngChunk> CreatePngChunk(const PngChunkType& type, TPngPicture& owner) {
+std::unique_ptr<TPngChunk> ParsePngChunk(const PngChunkType& type, std::vector<uint8_t> data, uint32_t length,
+                                         PngParseContext& context) {
+    std::unique_ptr<TPngChunk> chunk;
     for (const ChunkClass& c : kChunkClasses) {
-        if (std::equal(type.begin(), type.end(), c.type)) return c.create(owner);
+        if (std::equal(type.begin(), type.end(), c.type)) {
+            chunk = c.create();
+            break;
+        }
     }
-    return std::make_unique<TPngChunk>(owner);
-}
-
-void TPngChunk::Assign(const TPngChunk& source) {
-    type_ = source.type_;
-    data_ = source.data_;
-}
-
-bool TPngChunk::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    type_ = type;
-    data_ = ReadChunkData(stream, length);
-    ReadCrc(stream);
-    return true;
-}
-
-bool TPngChunk::SaveToStream(ByteStream& stream) const {
-    PutBe32(stream, static_cast<uint32_t>(data_.size()));
-    stream.Write(type_.data(), 4);
-    stream.Write(data_.data(), data_.size());
-    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type_.data()), 4);
-    if (!data_.empty()) crc = crc32(crc, data_.data(), static_cast<uInt>(data_.size()));  // null data resets
-    PutBe32(stream, static_cast<uint32_t>(crc));
-    return true;
+    if (!chunk) chunk = std::make_unique<TPngChunk>();
+    chunk->type_ = type;
+    chunk->data_ = std::move(data);
+    chunk->Parse(length, context);
+    return chunk;
 }
 
 // Stored bits per pixel, by colour type and bit depth. 2-bit samples are kept
 // as 4-bit indexes; 16-bit samples keep their high byte.
 int TPngChunkIHDR::StoredBitsPerPixel() const {
     switch (colourType) {
-        case 0:
-            switch (bitDepth) {
-                case 1: return 1;
-                case 2: case 4: return 4;
-                case 8: case 16: return 8;
-            }
-            return 0;
-        case 3:
+        case 0: case 3:
             switch (bitDepth) {
                 case 1: return 1;
                 case 2: case 4: return 4;
                 case 8: return 8;
+                case 16: return colourType == 0 ? 8 : 0;
             }
             return 0;
         case 4: return bitDepth == 8 || bitDepth == 16 ? 8 : 0;
@@ -120,17 +69,8 @@ int TPngChunkIHDR::RawBitsPerPixel() const {
 
 int TPngChunkIHDR::FilterBytesPerPixel() const { return std::max(1, RawBitsPerPixel() / 8); }
 
-void TPngChunkIHDR::BuildGreyRamp() {
-    const int n = image.ColorCount();
-    const auto& gamma = Owner().Gamma();
-    for (int k = 0; k < n; ++k) {
-        const uint8_t level = gamma[k * 255 / (n - 1)];
-        image.SetColorTableEntry(k, {level, level, level});
-    }
-}
-
-bool TPngChunkIHDR::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    TPngChunk::LoadFromStream(stream, type, length);
+// The filter method goes unexamined.
+void TPngChunkIHDR::Parse(uint32_t, PngParseContext&) {
     if (data_.size() < 13) throw EPngInvalidIHDR();
     const uint8_t* d = data_.data();
     width = ReadBe32(d);
@@ -140,110 +80,71 @@ bool TPngChunkIHDR::LoadFromStream(ByteStream& stream, const PngChunkType& type,
     interlaceMethod = d[12];
     if (compressionMethod != 0) throw EPngUnknownCompression();
     if (interlaceMethod > 1) throw EPngUnknownInterlace();
-
-    // Only the picture's header owns an image: a later IHDR chunk is held, not
-    // built, so repeated headers cannot multiply the memory taken.
-    if (&Owner().Header() != this) return true;
-    Owner().SetInterlaceMethod(interlaceMethod);
-    const int bits = StoredBitsPerPixel();
-    if (bits == 0) throw EPngInvalidIHDR();  // no row converter for this pair
-    image.Build(width, height, bits, colourType == 4 || colourType == 6);
-    if (colourType == 3) {
-        for (int i = 0; i < image.ColorCount(); ++i) image.SetColorTableEntry(i, kHalftonePalette[i]);
-    } else if (bits <= 8) {
-        BuildGreyRamp();
-    }
-    return true;
 }
 
-bool TPngChunkIDAT::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    type_ = type;
-    LoadPngImageData(Owner(), stream, length);
-    Owner().SetImageDataLoaded();
-    return true;
-}
-
-bool TPngChunkPLTE::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
+// The claimed length decides, whatever of the data the file really holds.
+void TPngChunkPLTE::Parse(uint32_t length, PngParseContext&) {
     if (length % 3 != 0 || length / 3 > 256) throw EPngInvalidPalette();
-    TPngChunk::LoadFromStream(stream, type, length);
     count = static_cast<int>(data_.size() / 3);
-    PngStorage& image = Owner().Header().image;
-    const auto& gamma = Owner().Gamma();
-    const int n = std::min(count, image.ColorCount());
-    for (int i = 0; i < n; ++i) {
-        const uint8_t* e = data_.data() + 3 * i;
-        image.SetColorTableEntry(i, {gamma[e[0]], gamma[e[1]], gamma[e[2]]});
-    }
-    return true;
 }
 
-bool TPngChunktRNS::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
+// 256 alpha values, 255 unless given. Bit transparency: always for grey and
+// RGB, for a palette only when exactly one given entry is not opaque.
+void TPngChunktRNS::Parse(uint32_t length, PngParseContext& context) {
     if (length > 256) throw EPngInvalidPalette();
-    TPngChunk::LoadFromStream(stream, type, length);
     alpha.fill(255);
     std::copy(data_.begin(), data_.end(), alpha.begin());
-    const uint8_t colourType = Owner().Header().colourType;
-    if (colourType == 0 || colourType == 2) {
+    if (context.colourType == 0 || context.colourType == 2) {
         bitTransparency = true;
-    } else if (colourType == 3) {
+    } else if (context.colourType == 3) {
         bitTransparency = std::count_if(data_.begin(), data_.end(), [](uint8_t a) { return a != 255; }) == 1;
     }
-    return true;
 }
 
-bool TPngChunkgAMA::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    TPngChunk::LoadFromStream(stream, type, length);
+// A gAMA chunk of another length reads as gamma 1 (x 100000).
+void TPngChunkgAMA::Parse(uint32_t length, PngParseContext&) {
     gamma = data_.size() == 4 && length == 4 ? ReadBe32(data_.data()) : 1;
-    Owner().SetGamma(gamma);
-    return true;
 }
 
-bool TPngChunkpHYs::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    TPngChunk::LoadFromStream(stream, type, length);
-    if (data_.size() == 9) {
-        pixelsPerUnitX = ReadBe32(data_.data());
-        pixelsPerUnitY = ReadBe32(data_.data() + 4);
-        unit = data_[8];
-    }
-    return true;
+void TPngChunkpHYs::Parse(uint32_t, PngParseContext&) {
+    if (data_.size() != 9) return;
+    pixelsPerUnitX = ReadBe32(data_.data());
+    pixelsPerUnitY = ReadBe32(data_.data() + 4);
+    unit = data_[8];
 }
 
-bool TPngChunktIME::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    TPngChunk::LoadFromStream(stream, type, length);
-    if (data_.size() == 7) {
-        const uint8_t* d = data_.data();
-        year = static_cast<uint16_t>(d[0] << 8 | d[1]);
-        month = d[2], day = d[3], hour = d[4], minute = d[5], second = d[6];
-    }
-    return true;
+void TPngChunktIME::Parse(uint32_t, PngParseContext&) {
+    if (data_.size() != 7) return;
+    const uint8_t* d = data_.data();
+    year = static_cast<uint16_t>(d[0] << 8 | d[1]);
+    month = d[2], day = d[3], hour = d[4], minute = d[5], second = d[6];
 }
 
-bool TPngChunkTEXT::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    TPngChunk::LoadFromStream(stream, type, length);
-    if (data_.size() > 2) {
-        const auto zero = std::find(data_.begin(), data_.end(), 0);
-        keyword.assign(data_.begin(), zero);
-        if (zero != data_.end()) text.assign(zero + 1, data_.end());
-    }
-    return true;
-}
-
-bool TPngChunkzTXT::LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) {
-    TPngChunk::LoadFromStream(stream, type, length);
-    if (data_.size() <= 3) return true;
+// Keyword and text meet at the first 0 byte.
+void TPngChunkTEXT::Parse(uint32_t, PngParseContext&) {
+    if (data_.size() <= 2) return;
     const auto zero = std::find(data_.begin(), data_.end(), 0);
     keyword.assign(data_.begin(), zero);
-    if (zero == data_.end() || zero + 1 == data_.end()) return true;
-    compressionMethod = *(zero + 1);
-    if (compressionMethod != 0) return true;
+    if (zero != data_.end()) text.assign(zero + 1, data_.end());
+}
 
-    // Text is informational: a damaged stream keeps what inflated before the damage.
+// Keyword, 0, the compression method, then for method 0 the zlib stream of
+// the text. Text is informational: a damaged stream keeps what inflated
+// before the damage.
+void TPngChunkzTXT::Parse(uint32_t, PngParseContext& context) {
+    if (data_.size() <= 3) return;
+    const auto zero = std::find(data_.begin(), data_.end(), 0);
+    keyword.assign(data_.begin(), zero);
+    if (zero == data_.end() || zero + 1 == data_.end()) return;
+    compressionMethod = *(zero + 1);
+    if (compressionMethod != 0) return;
+
     z_stream z{};
-    if (inflateInit_(&z, ZLIB_VERSION, sizeof z) != Z_OK) return true;
+    if (inflateInit_(&z, kZlibVersion, sizeof z) != Z_OK) return;
     const size_t start = static_cast<size_t>(zero + 2 - data_.begin());
     z.next_in = data_.data() + start;
     z.avail_in = static_cast<uInt>(data_.size() - start);
-    const size_t budget = std::min(kMaxTextBytes, kMaxPictureTextBytes - Owner().InflatedTextBytes());
+    const size_t budget = std::min(kMaxTextBytes, context.textBytesLeft);
     char piece[16384];
     while (text.size() < budget) {
         z.next_out = reinterpret_cast<Bytef*>(piece);
@@ -254,6 +155,5 @@ bool TPngChunkzTXT::LoadFromStream(ByteStream& stream, const PngChunkType& type,
         if (result != Z_OK || produced == 0) break;
     }
     inflateEnd(&z);
-    Owner().AddInflatedText(text.size());
-    return true;
+    context.textBytesLeft -= text.size();
 }

@@ -1,12 +1,9 @@
-// The chunk classes of a PNG picture. A chunk read from a file gets the first
-// class in the registry whose type equals its four type bytes exactly, else
-// the base class, which holds the data raw; so iCCP, sRGB and every other
-// type are kept as read. Chunk CRCs are read and never verified: damaged but
-// readable files still load.
+// The chunks of a PNG file as plain data: each holds its type and its data as
+// read, and the fields its class parses from them; none knows the picture it
+// belongs to. A chunk gets the first class in the table whose type equals its
+// four type bytes exactly, else the base class, which holds the data raw; so
+// iCCP, sRGB and every other type are kept as read.
 #pragma once
-
-#include "image/png_storage.h"
-#include "image/png_stream.h"
 
 #include <array>
 #include <cstdint>
@@ -14,57 +11,47 @@
 #include <string>
 #include <vector>
 
-class TPngPicture;
-
 using PngChunkType = std::array<char, 4>;
+
+// The zlib version the inflate calls name: zlib compares only its first digit
+// with its own, so every 1.x library takes it.
+inline constexpr char kZlibVersion[] = "1.2.3";
+
+struct PngParseContext;
 
 class TPngChunk {
 public:
-    explicit TPngChunk(TPngPicture& owner) : owner_(owner) {}
+    TPngChunk() = default;
     virtual ~TPngChunk() = default;
     TPngChunk(const TPngChunk&) = delete;
     TPngChunk& operator=(const TPngChunk&) = delete;
 
-    // The type the class stands for; empty for the raw base class.
-    virtual std::string ClassTypeName() const { return {}; }
-    virtual void Assign(const TPngChunk& source);
-    // Reads `length` data bytes and the CRC; subclasses then parse the data.
-    virtual bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length);
-    // Writes length, type, data and a freshly computed CRC.
-    virtual bool SaveToStream(ByteStream& stream) const;
-
     const PngChunkType& Type() const { return type_; }
     const std::vector<uint8_t>& Data() const { return data_; }
-    TPngPicture& Owner() const { return owner_; }
+
+    // Parses the data; `length` is what the chunk claimed, which the data
+    // read may fall short of. Throws the failure kind of a malformed chunk.
+    virtual void Parse(uint32_t /*length*/, PngParseContext& /*context*/) {}
 
 protected:
     std::vector<uint8_t> data_;
     PngChunkType type_{};
 
-private:
-    TPngPicture& owner_;
+    friend std::unique_ptr<TPngChunk> ParsePngChunk(const PngChunkType& type, std::vector<uint8_t> data,
+                                                    uint32_t length, PngParseContext& context);
 };
 
-// Creates the registry's class for `type`, or the raw base class.
-std::unique_ptr<TPngChunk> CreatePngChunk(const PngChunkType& type, TPngPicture& owner);
+// Makes the table's class for `type` (or the raw base class), gives it the
+// data and parses it.
+std::unique_ptr<TPngChunk> ParsePngChunk(const PngChunkType& type, std::vector<uint8_t> data, uint32_t length,
+                                         PngParseContext& context);
 
-class TPngChunkIEND : public TPngChunk {
-public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "IEND"; }
-};
+class TPngChunkIEND : public TPngChunk {};
 
 class TPngChunkIHDR : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "IHDR"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
-
     uint32_t width = 0, height = 0;
-    uint8_t bitDepth = 0, colourType = 0, compressionMethod = 0, filterMethod = 0,
-            interlaceMethod = 0;
-    // The decoded image; built by the picture's header chunk.
-    PngStorage image;
+    uint8_t bitDepth = 0, colourType = 0, compressionMethod = 0, filterMethod = 0, interlaceMethod = 0;
 
     // Stored bits per pixel by colour type and bit depth; 0 for pairs the
     // decoder does not know.
@@ -73,82 +60,68 @@ public:
     int FilterBytesPerPixel() const;
     // Bits of one pixel as the image data carries it.
     int RawBitsPerPixel() const;
-    // Fills indexed storage with a grey ramp through the owner's gamma table.
-    void BuildGreyRamp();
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
-class TPngChunkIDAT : public TPngChunk {
-public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "IDAT"; }
-    // Decodes the picture's image data, reading on through the IDAT chunks
-    // that follow; the data itself is not kept.
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
-};
+// Where the image data begins. Its bytes, with those of the IDAT chunks that
+// follow it, are read as the file's image data, not kept in the chunk.
+class TPngChunkIDAT : public TPngChunk {};
 
 class TPngChunkPLTE : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "PLTE"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
-    int count = 0;
+    int count = 0;  // entries of red, green, blue in the data
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
 class TPngChunkgAMA : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "gAMA"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     uint32_t gamma = 0;  // x 100000
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
 class TPngChunktRNS : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "tRNS"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     std::array<uint8_t, 256> alpha{};
     bool bitTransparency = false;
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
 class TPngChunkpHYs : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "pHYs"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     uint32_t pixelsPerUnitX = 0, pixelsPerUnitY = 0;
     uint8_t unit = 0;
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
 class TPngChunktIME : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "tIME"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     uint16_t year = 0;
     uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
 class TPngChunkTEXT : public TPngChunk {
 public:
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "tEXt"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     std::string keyword, text;
+    void Parse(uint32_t length, PngParseContext& context) override;
 };
 
 class TPngChunkzTXT : public TPngChunk {
 public:
-    // Inflated text beyond this is dropped: a small chunk cannot claim
-    // unbounded memory, nor can many of them together.
+    // Inflated text beyond this is dropped, so that a small chunk, or many
+    // of them together, cannot claim unbounded memory.
     static constexpr size_t kMaxTextBytes = size_t{1} << 20;
     static constexpr size_t kMaxPictureTextBytes = size_t{8} << 20;
 
-    using TPngChunk::TPngChunk;
-    std::string ClassTypeName() const override { return "zTXt"; }
-    bool LoadFromStream(ByteStream& stream, const PngChunkType& type, uint32_t length) override;
     std::string keyword, text;
     uint8_t compressionMethod = 0;
+    void Parse(uint32_t length, PngParseContext& context) override;
+};
+
+// What parsing a chunk needs from the chunks read before it.
+struct PngParseContext {
+    uint8_t colourType = 0;  // the header's
+    size_t textBytesLeft = TPngChunkzTXT::kMaxPictureTextBytes;  // for compressed text
 };
 
 // Reads a big-endian 32-bit value.

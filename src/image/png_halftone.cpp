@@ -1,7 +1,7 @@
 // The platform's 256-colour halftone palette, as its palette functions
 // report it: the initial colour table of a palette image before its PLTE
 // chunk. A window test compares it with the running platform.
-#include "image/png_picture.h"
+#include "image/png_storage.h"
 
 const std::array<PngColor, 256> kHalftonePalette = {{
     {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128}, {128, 0, 128},

@@ -1,8 +1,6 @@
-// The image data: one zlib stream carried across consecutive IDAT chunks,
-// inflated in large pieces, unfiltered row by row (each row after a filter-type
-// byte) and converted straight into the picture's storage.
+#include "image/png_image_data.h"
+
 #include "image/png_failures.h"
-#include "image/png_picture.h"
 #include "image/png_rows.h"
 
 #include <zlib.h>
@@ -32,30 +30,28 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 constexpr Pass kWholeImage[1] = {{0, 0, 1, 1}};
 
-// Input that the stream cannot lend is copied in pieces of at most this many bytes.
-constexpr uint32_t kInputPiece = 65535;
 // Rows are inflated in batches of about this size, then unfiltered while in cache.
 constexpr size_t kBatchBytes = 128 * 1024;
 
-// Feeds inflate from the IDAT chunks. When a chunk's data is used up and more
-// output is wanted, its CRC is read (not verified) and the next chunk must be
-// IDAT. A read that returns nothing ends the image data.
-class IdatInflater {
+// Feeds inflate the image data's pieces in order. Past the last piece, image
+// data that went on in another chunk type is a failure; at the stream's end
+// it simply ends, as does the zlib stream's own end.
+class ImageDataInflater {
 public:
-    IdatInflater(ByteStream& stream, uint32_t firstLength) : stream_(stream), chunkLeft_(firstLength) {
-        const int result = inflateInit_(&z_, ZLIB_VERSION, sizeof z_);
+    explicit ImageDataInflater(const PngImageData& data) : data_(data) {
+        const int result = inflateInit_(&z_, kZlibVersion, sizeof z_);
         if (result != Z_OK) throw EPngZLIBError(result);
     }
-    ~IdatInflater() { inflateEnd(&z_); }
-    IdatInflater(const IdatInflater&) = delete;
-    IdatInflater& operator=(const IdatInflater&) = delete;
+    ~ImageDataInflater() { inflateEnd(&z_); }
+    ImageDataInflater(const ImageDataInflater&) = delete;
+    ImageDataInflater& operator=(const ImageDataInflater&) = delete;
 
     // Fills out[0, want) as far as the data goes; fewer bytes mean it ended.
     size_t Inflate(uint8_t* out, size_t want) {
         z_.next_out = out;
         z_.avail_out = static_cast<uInt>(want);
         while (z_.avail_out > 0 && !ended_) {
-            if (z_.avail_in == 0 && !Refill()) {
+            if (z_.avail_in == 0 && !NextPiece()) {
                 ended_ = true;
                 break;
             }
@@ -67,41 +63,22 @@ public:
         return want - z_.avail_out;
     }
 
-    // After the last row: whatever the current chunk still holds is skipped,
-    // then its CRC is read; the chunk loop goes on from there.
-    void Finish() {
-        SkipBytes(stream_, chunkLeft_);
-        uint8_t crc[4];
-        ReadFully(stream_, crc, sizeof crc);
-    }
-
 private:
-    bool Refill() {
-        for (;;) {
-            if (chunkLeft_ > 0) {
-                // A memory stream lends the rest of the chunk: no copy on the way to zlib.
-                std::span<const uint8_t> got = stream_.Lend(chunkLeft_);
-                if (got.empty()) {
-                    if (input_.empty()) input_.resize(kInputPiece);
-                    got = {input_.data(), stream_.Read(input_.data(), std::min(kInputPiece, chunkLeft_))};
-                }
-                if (got.empty()) return false;
-                chunkLeft_ -= static_cast<uint32_t>(got.size());
-                z_.next_in = const_cast<Bytef*>(got.data());  // inflate only reads it
-                z_.avail_in = static_cast<uInt>(got.size());
-                return true;
-            }
-            uint8_t next[12];  // CRC of this chunk, length and type of the next
-            if (ReadFully(stream_, next, sizeof next) != sizeof next) return false;
-            if (std::memcmp(next + 8, "IDAT", 4) != 0) throw EPngMissingMultipleIDAT();
-            chunkLeft_ = ReadBe32(next + 4);
+    bool NextPiece() {
+        while (next_ < data_.pieces.size()) {
+            const std::span<const uint8_t> piece = data_.pieces[next_++];
+            if (piece.empty()) continue;
+            z_.next_in = const_cast<Bytef*>(piece.data());  // inflate only reads it
+            z_.avail_in = static_cast<uInt>(piece.size());
+            return true;
         }
+        if (data_.endsInOtherChunk) throw EPngMissingMultipleIDAT();
+        return false;
     }
 
-    ByteStream& stream_;
-    uint32_t chunkLeft_;
+    const PngImageData& data_;
+    size_t next_ = 0;
     z_stream z_{};
-    std::vector<uint8_t> input_;  // only for streams that cannot lend
     bool ended_ = false;
 };
 
@@ -154,20 +131,14 @@ void ZeroUnreached(const TPngChunkIHDR& header, PngStorage& image, std::span<con
 
 }  // namespace
 
-void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length) {
-    TPngChunkIHDR& header = picture.Header();
-    if (header.colourType == 0 || header.colourType == 4) header.BuildGreyRamp();
-    // Without PLTE a palette image has no colours to show.
-    if (header.colourType == 3 && !picture.FindChunk<TPngChunkPLTE>()) throw EPngInvalidPalette();
-
-    PngStorage& image = header.image;
+void DecodeImageData(const TPngChunkIHDR& header, const PngGamma& gamma, const PngImageData& data, PngStorage& image) {
     const int bpp = header.FilterBytesPerPixel();
-    const std::span<const Pass> passes = picture.InterlaceMethod() == 1 ? std::span<const Pass>(kAdam7)
-                                                                        : std::span<const Pass>(kWholeImage);
-    IdatInflater inflater(stream, length);
+    const std::span<const Pass> passes = header.interlaceMethod == 1 ? std::span<const Pass>(kAdam7)
+                                                                     : std::span<const Pass>(kWholeImage);
+    ImageDataInflater inflater(data);
 
     RowJob job{};
-    job.gamma = picture.Gamma().data();
+    job.gamma = gamma.Table().data();
     std::vector<bool> written(header.height);
     for (size_t p = 0; p < passes.size(); ++p) {
         const Pass& pass = passes[p];
@@ -181,7 +152,7 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
         uint8_t* const buffer = storage.get();
         std::memset(buffer, 0, line);
         // Chosen per pass: the last Adam7 pass, half the pixels, is as dense as a plain row.
-        const RowConverter convert = ChooseRowConverter(header, picture.GammaIsIdentity(), pass.x0 == 0 && pass.dx == 1);
+        const RowConverter convert = ChooseRowConverter(header, gamma.IsIdentity(), pass.x0 == 0 && pass.dx == 1);
         if (!convert) throw EPngInvalidIHDR();
         job.count = size.width;
         job.x0 = pass.x0;
@@ -201,11 +172,9 @@ void LoadPngImageData(TPngPicture& picture, ByteStream& stream, uint32_t length)
             done += static_cast<uint32_t>(complete);
             if (complete < rows) {  // the data ended
                 ZeroUnreached(header, image, passes.subspan(p), done, written);
-                inflater.Finish();
                 return;
             }
             std::memcpy(buffer, buffer + complete * line, line);
         }
     }
-    inflater.Finish();
 }

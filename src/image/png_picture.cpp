@@ -1,18 +1,12 @@
 #include "image/png_picture.h"
 
 #include "image/png_failures.h"
+#include "image/png_file.h"
+#include "image/png_image_data.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 namespace {
-
-constexpr uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-
-bool IsType(const PngChunkType& type, const char (&name)[5]) {
-    return std::equal(type.begin(), type.end(), name);
-}
 
 constexpr std::array<uint8_t, 256> kOpaque = [] {
     std::array<uint8_t, 256> a{};
@@ -22,75 +16,76 @@ constexpr std::array<uint8_t, 256> kOpaque = [] {
 
 }  // namespace
 
-TPngPicture::TPngPicture() { Clear(); }
-TPngPicture::~TPngPicture() = default;
-
 void TPngPicture::Clear() {
     chunks_.clear();
-    for (int i = 0; i < 256; ++i) gamma_[i] = static_cast<uint8_t>(i);
-    gammaIsIdentity_ = true;
-    interlaceMethod_ = 0;
-    imageDataLoaded_ = false;
-    inflatedTextBytes_ = 0;
-}
-
-const TPngChunkIHDR& TPngPicture::Header() const {
-    if (chunks_.empty()) throw EPngHeaderNotPresent();
-    return static_cast<const TPngChunkIHDR&>(*chunks_.front());  // the loop admits only IHDR first
-}
-
-TPngChunkIHDR& TPngPicture::Header() {
-    return const_cast<TPngChunkIHDR&>(static_cast<const TPngPicture&>(*this).Header());
+    gamma_ = PngGamma();
+    image_ = PngStorage();
 }
 
 void TPngPicture::LoadFromStream(ByteStream& stream) {
     Clear();
+    PngFile file = ReadPngFile(stream);
+    chunks_ = std::move(file.chunks);
     try {
-        LoadChunks(stream);
+        Decode(file.imageData);
+        if (file.failure) std::rethrow_exception(file.failure);
+        if (!FindChunk<TPngChunkIDAT>()) throw EPngNoImageData();
     } catch (...) {
         Clear();
         throw;
     }
-    if (OnChange) OnChange();
 }
 
-// The chunk loop: a length, a type, then the chunk's data and CRC, up to and
-// including IEND. cHRM chunks and the IDAT chunks met after the image data has
-// been decoded are skipped unread; every other chunk is kept, critical or not.
-void TPngPicture::LoadChunks(ByteStream& stream) {
-    uint8_t signature[8];
-    if (ReadFully(stream, signature, 8) != 8 || std::memcmp(signature, kSignature, 8) != 0) {
-        throw EPngInvalidFileHeader();
-    }
-    for (;;) {
-        uint8_t lengthBytes[4];
-        // A partial length is as unusable as none.
-        if (ReadFully(stream, lengthBytes, 4) != 4) throw EPngUnexpectedEnd();
-        const uint32_t length = ReadBe32(lengthBytes);
-        PngChunkType type{};
-        ReadFully(stream, type.data(), 4);
-        if (chunks_.empty() && !IsType(type, "IHDR")) throw EPngIHDRNotFirst();
-        if (IsType(type, "cHRM") || (IsType(type, "IDAT") && imageDataLoaded_)) {
-            SkipBytes(stream, uint64_t{length} + 4);
-            continue;
+// The second stage: each chunk acts on the storage where it stands in the
+// file, so a gAMA chunk changes only what is decoded after it. Only the first
+// header builds the image: a later IHDR chunk is held, so repeated headers
+// cannot multiply the memory taken.
+void TPngPicture::Decode(const PngImageData& imageData) {
+    bool palette = false;
+    for (const auto& chunk : chunks_) {
+        if (chunk == chunks_.front()) {
+            BuildImage(Header());
+        } else if (const auto* gama = dynamic_cast<const TPngChunkgAMA*>(chunk.get())) {
+            gamma_.Set(gama->gamma);
+        } else if (const auto* plte = dynamic_cast<const TPngChunkPLTE*>(chunk.get())) {
+            // Entries through the gamma table; storage of 24 bits has no table.
+            palette = true;
+            const auto& gamma = gamma_.Table();
+            for (int i = 0; i < std::min(plte->count, image_.ColorCount()); ++i) {
+                const uint8_t* e = plte->Data().data() + 3 * i;
+                image_.SetColorTableEntry(i, {gamma[e[0]], gamma[e[1]], gamma[e[2]]});
+            }
+        } else if (dynamic_cast<const TPngChunkIDAT*>(chunk.get())) {
+            const TPngChunkIHDR& header = Header();
+            if (header.colourType == 0 || header.colourType == 4) image_.SetGreyRamp(gamma_.Table());
+            // Without PLTE a palette image has no colours to show.
+            if (header.colourType == 3 && !palette) throw EPngInvalidPalette();
+            DecodeImageData(header, gamma_, imageData, image_);
         }
-        chunks_.push_back(CreatePngChunk(type, *this));
-        chunks_.back()->LoadFromStream(stream, type, length);
-        if (IsType(type, "IEND")) break;
     }
-    if (!imageDataLoaded_) throw EPngNoImageData();
 }
 
-// gamma[i] = round(255 x (i / 255)^(1 / (g / 100000 x 2.2))), halves to even.
-void TPngPicture::SetGamma(uint32_t gamma) {
-    if (gamma == 0) return;
-    const double exponent = 1.0 / (gamma / 100000.0 * 2.2);
-    gammaIsIdentity_ = true;
-    for (int i = 0; i < 256; ++i) {
-        const double t = i == 0 ? 0.0 : std::nearbyint(255.0 * std::pow(i / 255.0, exponent));
-        gamma_[i] = static_cast<uint8_t>(std::clamp(t, 0.0, 255.0));
-        gammaIsIdentity_ = gammaIsIdentity_ && gamma_[i] == i;
+// An empty image of the header's size, its colour table the halftone palette
+// for palette images, else a grey ramp for indexed storage.
+void TPngPicture::BuildImage(const TPngChunkIHDR& header) {
+    const int bits = header.StoredBitsPerPixel();
+    if (bits == 0) throw EPngInvalidIHDR();  // no row converter for this pair
+    image_.Build(header.width, header.height, bits, header.colourType == 4 || header.colourType == 6);
+    if (header.colourType == 3) {
+        for (int i = 0; i < image_.ColorCount(); ++i) image_.SetColorTableEntry(i, kHalftonePalette[i]);
+    } else if (bits <= 8) {
+        image_.SetGreyRamp(gamma_.Table());
     }
+}
+
+const TPngChunkIHDR& TPngPicture::Header() const {
+    if (chunks_.empty()) throw EPngHeaderNotPresent();
+    return static_cast<const TPngChunkIHDR&>(*chunks_.front());  // reading admits only IHDR first
+}
+
+const PngStorage& TPngPicture::Image() const {
+    if (chunks_.empty()) throw EPngHeaderNotPresent();
+    return image_;
 }
 
 PngTransparencyMode TPngPicture::TransparencyMode() const {
@@ -117,22 +112,15 @@ PngColor TPngPicture::TransparentColor() const {
         if (d.size() < 2 * sample + 2) return 0;
         return header.bitDepth == 16 ? d[2 * sample] : d[2 * sample + 1];
     };
+    auto entry = [&](int index) { return index < image_.ColorCount() ? image_.ColorTableEntry(index) : PngColor{}; };
+    const auto& gamma = gamma_.Table();
     switch (header.colourType) {
-        case 0: {
-            int index = stored(0);
-            if (header.bitDepth == 2) index *= 5;
-            return index < header.image.ColorCount() ? header.image.ColorTableEntry(index) : PngColor{};
+        case 0: return entry(header.bitDepth == 2 ? 5 * stored(0) : stored(0));
+        case 2: return {gamma[stored(0)], gamma[stored(1)], gamma[stored(2)]};
+        case 3: {
+            const auto transparent = std::find(d.begin(), d.end(), 0);
+            return transparent == d.end() ? PngColor{} : entry(static_cast<int>(transparent - d.begin()));
         }
-        case 2: return {gamma_[stored(0)], gamma_[stored(1)], gamma_[stored(2)]};
-        case 3:
-            for (size_t i = 0; i < d.size(); ++i) {
-                if (d[i] == 0) {
-                    const int index = static_cast<int>(i);
-                    return index < header.image.ColorCount() ? header.image.ColorTableEntry(index)
-                                                              : PngColor{};
-                }
-            }
-            return {};
     }
     return {};
 }

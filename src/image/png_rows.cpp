@@ -1,6 +1,7 @@
 #include "image/png_rows.h"
 
 #include "image/png_chunks.h"
+#include "image/png_storage.h"
 
 #include <bit>
 #include <cstring>

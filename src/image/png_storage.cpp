@@ -2,6 +2,8 @@
 
 #include "image/png_failures.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -58,4 +60,27 @@ PngColor PngStorage::ColorAt(uint32_t x, uint32_t y) const {
         return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
     }
     return ColorTableEntry(static_cast<int>(v));
+}
+
+void PngStorage::SetGreyRamp(const std::array<uint8_t, 256>& gamma) {
+    const int n = ColorCount();
+    for (int k = 0; k < n; ++k) {
+        const uint8_t level = gamma[k * 255 / (n - 1)];
+        SetColorTableEntry(k, {level, level, level});
+    }
+}
+
+PngGamma::PngGamma() {
+    for (int i = 0; i < 256; ++i) table_[i] = static_cast<uint8_t>(i);
+}
+
+void PngGamma::Set(uint32_t g) {
+    if (g == 0) return;
+    const double exponent = 1.0 / (g / 100000.0 * 2.2);
+    identity_ = true;
+    for (int i = 0; i < 256; ++i) {
+        const double t = i == 0 ? 0.0 : std::nearbyint(255.0 * std::pow(i / 255.0, exponent));
+        table_[i] = static_cast<uint8_t>(std::clamp(t, 0.0, 255.0));
+        identity_ = identity_ && table_[i] == i;
+    }
 }

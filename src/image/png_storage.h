@@ -6,6 +6,7 @@
 // never reaches with zeros.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -42,7 +43,6 @@ public:
     // them bit by bit): the decoder writes each pixel. Throws EPngOutMemory
     // when it would exceed kMaxBytes or cannot be had.
     void Build(uint32_t width, uint32_t height, int bitsPerPixel, bool withAlpha);
-    bool Built() const { return static_cast<bool>(pixels_); }
 
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
@@ -70,6 +70,9 @@ public:
         uint8_t* e = info_ + kInfoHeaderSize + 4 * index;
         e[0] = colour.blue, e[1] = colour.green, e[2] = colour.red, e[3] = 0;
     }
+    // Fills the colour table with a grey ramp through the gamma table: entry
+    // k of n is gamma[k x 255 / (n - 1)].
+    void SetGreyRamp(const std::array<uint8_t, 256>& gamma);
 
     // The stored value of pixel (x, y): its index for indexed storage, else
     // blue | green << 8 | red << 16.
@@ -87,6 +90,26 @@ private:
     UnfilledBytes pixels_;
     UnfilledBytes alpha_;
 };
+
+// The gamma table, one lookup per colour sample: the identity until a gAMA
+// value sets it.
+class PngGamma {
+public:
+    PngGamma();
+    // gamma[i] = round(255 x (i / 255)^(1 / (g / 100000 x 2.2))), halves to
+    // even; g = 0 leaves the table as it is.
+    void Set(uint32_t g);
+    const std::array<uint8_t, 256>& Table() const { return table_; }
+    bool IsIdentity() const { return identity_; }
+
+private:
+    std::array<uint8_t, 256> table_;
+    bool identity_ = true;
+};
+
+// The platform's halftone palette: the initial colour table of a palette
+// image until its PLTE chunk replaces it.
+extern const std::array<PngColor, 256> kHalftonePalette;
 
 // Reads the bits-wide field of pixel x of a packed row, most significant first.
 inline uint32_t PackedField(const uint8_t* row, uint32_t x, int bits) {

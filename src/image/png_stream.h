@@ -1,12 +1,11 @@
-// The small stream interface the picture classes read from and write to, and
-// the in-memory streams the program and its tools use.
+// The small stream interface the picture classes read from, and the
+// in-memory stream the program and its tools use.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
-#include <vector>
 
 class ByteStream {
 public:
@@ -14,8 +13,6 @@ public:
     // Copies up to `count` bytes into `buffer` and returns how many it copied;
     // 0 means the stream has nothing more.
     virtual size_t Read(void* buffer, size_t count) = 0;
-    // Appends bytes; read-only streams ignore writes and return false.
-    virtual bool Write(const void* /*data*/, size_t /*count*/) { return false; }
     // Up to `count` bytes in place, counted as read, for a reader that would
     // only pass them on (the inflater): valid while the stream's memory is.
     // Empty when the stream has nothing more or cannot lend; Read then tells.
@@ -59,24 +56,8 @@ public:
         position_ += n;
         return bytes_.subspan(position_ - n, n);
     }
-    size_t Position() const { return position_; }
 
 private:
     std::span<const uint8_t> bytes_;
     size_t position_ = 0;
-};
-
-// Collects what is written into a growing vector.
-class VectorWriteStream : public ByteStream {
-public:
-    size_t Read(void*, size_t) override { return 0; }
-    bool Write(const void* data, size_t count) override {
-        const auto* bytes = static_cast<const uint8_t*>(data);
-        bytes_.insert(bytes_.end(), bytes, bytes + count);
-        return true;
-    }
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
-
-private:
-    std::vector<uint8_t> bytes_;
 };

@@ -238,7 +238,7 @@ TEST(PngSuite, InterlacedImagesEqualTheirPlainTwins) {
         TPngPicture interlaced, plain;
         Load(interlaced, ReadFileBytes(SuiteDir() + "/" + name));
         Load(plain, ReadFileBytes(SuiteDir() + "/" + twin));
-        EXPECT_EQ(interlaced.InterlaceMethod(), 1);
+        EXPECT_EQ(interlaced.Header().interlaceMethod, 1);
         EXPECT_TRUE(PictureToRgba(interlaced) == PictureToRgba(plain));
         ++pairs;
     }
