@@ -298,9 +298,31 @@ HWND LookupButton(HWND main) { return FindWindowExA(main, nullptr, "Button", "Lo
 
 // Types as the keyboard would: the characters replace the whole text. Every
 // step is posted, so it keeps its place after keys posted before.
+// Characters typed as the keyboard sends them: UTF-16 units, whatever the
+// code page (a double-byte character posted as two ANSI bytes is not joined
+// again on every platform).
+void PostCharacters(HWND edit, const std::string& bytes) {
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<size_t>(std::max(
+        0, MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                               static_cast<int>(wide.size())))));
+    for (const wchar_t unit : wide) PostMessageW(edit, WM_CHAR, unit, 1);
+}
+
 void Type(HWND edit, const std::string& text) {
     PostMessageA(edit, EM_SETSEL, 0, -1);
-    for (unsigned char c : text) PostMessageA(edit, WM_CHAR, c, 1);
+    PostCharacters(edit, text);
+}
+
+// A word in letters of the running code page beyond ASCII, so that typing,
+// the lookup address, the bulk box and History.txt carry characters of more
+// than one byte where the code page has them.
+std::string LocalWord() {
+    switch (GetACP()) {
+        case 932: return "\x83\x5C\x83\x7C";  // two katakana whose trail bytes are '\' and '|'
+        case CP_UTF8: return "\xC3\xA9t\xC3\xA9";
+        default: return "\xE9t\xE9";
+    }
 }
 
 void PressKey(HWND target, UINT key) {
@@ -333,6 +355,11 @@ void EnterLooksUpTheTypedQuery() {
     calls = RecordedCalls();
     Check(calls[1].size() == 3 && calls[1][2] == "http://tessaloon.com/whois/a%22b%20c",
           "browser got \"" + calls[1].back() + "\" among " + std::to_string(calls[1].size() - 1) + " arguments");
+    const std::string local = LocalWord() + ".example";
+    CommitByEnter(edit, local, 3);
+    calls = RecordedCalls();
+    Check(calls[2].size() == 3 && calls[2][2] == "http://tessaloon.com/whois/" + local,
+          "browser got \"" + calls[2].back() + "\" among " + std::to_string(calls[2].size() - 1) + " arguments");
     EndAndCheckNothingLeft(process);
 }
 
@@ -416,9 +443,10 @@ void HistorySurvivesCloseAndRestart() {
         Launch(process, g_exe);
         const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
         CommitByEnter(SearchEdit(main), "b.example", 1);
-        CommitByEnter(SearchEdit(main), " a.example", 2);
+        CommitByEnter(SearchEdit(main), LocalWord(), 2);
+        CommitByEnter(SearchEdit(main), " a.example", 3);
         PostMessageA(main, WM_CLOSE, 0, 0);
-        WaitForFile(HistoryPath(), " a.example\r\nb.example\r\n");
+        WaitForFile(HistoryPath(), " a.example\r\n" + LocalWord() + "\r\nb.example\r\n");
         EndLikeLogoff(process);
     }
     ChildProcess process;
@@ -428,7 +456,8 @@ void HistorySurvivesCloseAndRestart() {
     const auto entries = ListEntries(SearchBox(main));
     std::string seen;
     for (const std::string& entry : entries) seen += "[" + entry + "]";
-    Check(entries == std::vector<std::string>{" a.example", "b.example"}, "entries after the restart: " + seen);
+    Check(entries == std::vector<std::string>{" a.example", LocalWord(), "b.example"},
+          "entries after the restart: " + seen);
     EndAndCheckNothingLeft(process);
 }
 
@@ -528,11 +557,7 @@ std::string SearchState(HWND main) {
 // waits until the box shows the expected state: a character handled by the
 // program has no other sign to wait for.
 void TypeAndExpect(HWND main, const std::string& bytes, const std::string& expected) {
-    std::wstring wide(bytes.size(), L'\0');
-    wide.resize(static_cast<size_t>(std::max(
-        0, MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                               static_cast<int>(wide.size())))));
-    for (const wchar_t unit : wide) PostMessageW(SearchEdit(main), WM_CHAR, unit, 1);
+    PostCharacters(SearchEdit(main), bytes);
     const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
     while (SearchState(main) != expected && GetTickCount64() < deadline) Sleep(10);
     Check(SearchState(main) == expected, "after typing, the search box shows \"" + SearchState(main) +
@@ -766,9 +791,10 @@ void BulkLookupChain() {
           "closing the main window left no empty History.txt");
 
     // Twelve lines, none wrapping: the last two are normalized, not looked up.
-    const char* const kExamples[][2] = {
+    const std::string local = LocalWord() + ".example";
+    const std::string kExamples[][2] = {
         {"http://www.Host.Example/x/y", "host.example"}, {"  www.host.example  ", "host.example"},
-        {"https://www.host.example/", "host.example"},   {"HTTP://HOST.EXAMPLE", "host.example"},
+        {"https://www." + local + "/", local},           {"HTTP://HOST.EXAMPLE", "host.example"},
         {"WWW.HOST.EXAMPLE", "www.host.example"},        {"host.example==xyz", "host.example"},
         {"a/b==c", "a"},                                 {"192.0.2.1/24", "192.0.2.1"},
         {"AS64500", "as64500"},                          {"hthttp://tp://ab", "ab"},
@@ -777,8 +803,8 @@ void BulkLookupChain() {
     std::string text, normalized;
     std::vector<std::string> firstTen;
     for (const auto& [line, entry] : kExamples) {
-        text += (text.empty() ? "" : "\r\n") + std::string(line);
-        normalized += (normalized.empty() ? "" : "\r\n") + std::string(entry);
+        text += (text.empty() ? "" : "\r\n") + line;
+        normalized += (normalized.empty() ? "" : "\r\n") + entry;
         if (firstTen.size() < 10) firstTen.push_back(entry);
     }
     const HWND memo = GetDlgItem(bulk, 102);
