@@ -116,7 +116,11 @@ protected:
     }
     void TypeAndPress(const std::string& text, UINT key) {
         SetWindowTextA(form->ComboBoxSearch(), text.c_str());
-        PostKey(GetFocus(), key);
+        // Into the search box of the active window, as a user types: the
+        // display may have moved the activation since the last key.
+        SetForegroundWindow(form->Handle());
+        SetFocus(form->SearchEdit());
+        PostKey(form->SearchEdit(), key);
         Application.ProcessMessages();
     }
     void Close() { SendMessageA(form->Handle(), WM_CLOSE, 0, 0); }
