@@ -37,6 +37,11 @@ def leftover_processes(marker):
     return [line for line in out.splitlines() if "pgrep" not in line]
 
 
+# Wine itself failing to start a process of the run (an address-space clash
+# of its loader that comes and goes): not a failure of the case.
+WINE_START_FAILURES = ("failed to map the shared user data",)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--prefix", required=True)
@@ -52,7 +57,16 @@ def main():
                         help="environment of the whole run (Wine included)")
     parser.add_argument("case")
     args = parser.parse_args()
+    status, wine_failed = run_case(args)
+    if status == 1 and wine_failed:
+        print("Wine failed to start a process of the run; the case runs once more", file=sys.stderr)
+        status, _ = run_case(args)
+    return status
 
+
+def run_case(args):
+    """Runs the case once: its exit status, and whether Wine failed to start a
+    process of the run."""
     winebench.setup_prefix(args.prefix) if not (Path(args.prefix) / "quorvane-settings").exists() else None
     if args.long_timeout and os.environ.get("QUORVANE_STRESS") == "long":
         args.timeout = args.long_timeout
@@ -60,7 +74,7 @@ def main():
                                    suffix=NON_ANSI_NAME if args.non_ansi_folder else None))
     extra = dict(item.split("=", 1) for item in args.env)
     log = folder / "opened.log"
-    mounted = ok = False
+    mounted = ok = wine_failed = False
     if args.small_disk:
         size = Path(args.exe).stat().st_size + (4 << 20)
         mount = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", str(folder)],
@@ -68,7 +82,7 @@ def main():
         if mount.returncode != 0:
             print(f"skipped: no small disk of its own ({mount.stderr.strip()})")
             folder.rmdir()
-            return SKIPPED
+            return SKIPPED, False
         mounted = True
     try:
         shutil.copy2(args.exe, folder / "Quorvane.exe")
@@ -78,17 +92,23 @@ def main():
         # Wine's own error reports, so that a failure of Wine itself is told
         # apart from a failure of the case (CTest shows them only on failure).
         extra.setdefault("WINEDEBUG", "err+all,fixme-all")
-        with winebench.session(args.prefix, extra) as env:
+        # Into a file rather than a pipe: a process left running would hold
+        # a pipe open past the driver's end.
+        with winebench.session(args.prefix, extra) as env, tempfile.TemporaryFile() as errors:
             try:
                 result = winebench.run_wine(
                     env, [args.driver, args.case, winebench.windows_path(folder)],
-                    timeout=args.timeout)
+                    timeout=args.timeout, stderr=errors)
                 ok = result.returncode == 0
                 if not ok:
                     print(f"driver exited with {result.returncode} ({result.returncode & 0xFFFFFFFF:#x})",
                           file=sys.stderr)
             except subprocess.TimeoutExpired:
                 print(f"case did not end within {args.timeout:.0f} s", file=sys.stderr)
+            errors.seek(0)
+            output = errors.read().decode(errors="replace")
+            sys.stderr.write(output)
+            wine_failed = any(text in output for text in WINE_START_FAILURES)
         left = leftover_processes(str(folder))
         if left:
             ok = False
@@ -107,7 +127,7 @@ def main():
             shutil.rmtree(folder, ignore_errors=True)
         else:
             print(f"case folder kept: {folder}", file=sys.stderr)
-    return 0 if ok else 1
+    return (0 if ok else 1), wine_failed
 
 
 if __name__ == "__main__":
