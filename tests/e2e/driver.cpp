@@ -2,7 +2,9 @@
 // finds its windows by caption, reads them, ends it. One case per run:
 //   e2e_driver CASE PROGRAM_FOLDER
 // Every wait has a deadline; a failing case says what it saw and exits 1.
+// What the cases share is in driver_support.h.
 #include <windows.h>
+#include <objbase.h>
 #include <psapi.h>
 #include <winternl.h>
 #include <shellapi.h>
@@ -14,122 +16,17 @@
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/history_rules.h"
-#include "process_control.h"
+#include "driver_support.h"
 #include "version.h"
 #include "win/window_text.h"
 
 namespace {
-
-std::string g_exe;  // the copy of Quorvane.exe in the case's own folder
-
-void Check(bool condition, const std::string& what) {
-    if (!condition) throw DriverFailure{what};
-}
-
-// Window states of another process have no event of their own: re-read
-// until they hold or the deadline passes.
-template <class Condition>
-void WaitUntil(Condition holds, const std::string& what) {
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    while (!holds()) {
-        Check(GetTickCount64() < deadline, what);
-        Sleep(5);
-    }
-}
-
-void CheckNothingLeft() { Check(CountProcesses("Quorvane.exe") == 0, "a Quorvane.exe process is left"); }
-
-void EndAndCheckNothingLeft(ChildProcess& process) {
-    EndProcess(process);
-    CheckNothingLeft();
-}
-
-bool MarkerPresent() { return GlobalFindAtomA("PROGRAM_RUNNING") != 0; }
-
-bool Running(const ChildProcess& process) {
-    return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-// A window's text as the window itself answers it (for another process's
-// control GetWindowText would only read the caption the system keeps).
-std::string Text(HWND window) {
-    char text[512] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-// The process's top-level window of this class (of any class if null).
-HWND WindowOf(const ChildProcess& process, const char* className, bool visibleOnly = false) {
-    for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
-         w = FindWindowExA(nullptr, w, className, nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == process.info.dwProcessId && (!visibleOnly || IsWindowVisible(w))) return w;
-    }
-    return nullptr;
-}
-
-HWND WaitForVisibleWindowOf(const ChildProcess& process, const char* className) {
-    HWND window = nullptr;
-    WaitUntil([&] { return (window = WindowOf(process, className, true)) != nullptr; },
-              std::string("no visible window of class ") + className);
-    return window;
-}
-
-HWND AppWindow(const ChildProcess& process) {
-    if (HWND app = WindowOf(process, "QuorvaneApplication")) return app;
-    throw DriverFailure{"no application window"};
-}
-
-// Ends the program the way a logoff does: it must agree, shut down cleanly,
-// release its marker and exit with status 0.
-void EndLikeLogoff(ChildProcess& process) {
-    const HWND app = AppWindow(process);
-    Check(SendMessageA(app, WM_QUERYENDSESSION, 0, 0) == TRUE, "program objects to ending the session");
-    SendMessageA(app, WM_ENDSESSION, TRUE, 0);
-    const DWORD code = WaitForExit(process);
-    Check(code == 0, "exit status " + std::to_string(code));
-}
-
-// What a refused copy shows: the warning box, exactly, and nothing else.
-HWND CheckRefusedWithWarning(const ChildProcess& copy) {
-    const HWND box = WaitForVisibleWindow(copy, "Warning");
-    Check(ClassOf(box) == "TMessageForm", "warning window class is " + ClassOf(box));
-    std::string message;
-    int buttons = 0;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (_stricmp(ClassOf(child).c_str(), "Button") == 0) {
-            ++buttons;
-            Check(Text(child) == "OK", "button caption \"" + Text(child) + "\"");
-        } else if (!Text(child).empty()) {
-            message = Text(child);
-        }
-    }
-    Check(message == "Program is already Running! Please check in Systray",
-          "warning text \"" + message + "\"");
-    Check(buttons == 1, std::to_string(buttons) + " buttons in the warning box");
-    Check(!FindVisibleWindow(copy.info.dwProcessId, "WHOIS Lookup"), "refused copy shows its main window");
-    return box;
-}
-
-void PressOk(const ChildProcess& copy, HWND box) {
-    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    const DWORD code = WaitForExit(copy);
-    Check(code == 0, "refused copy exit status " + std::to_string(code));
-}
 
 // A second copy shows only the warning box and ends with status 0 after OK;
 // the first copy runs on unchanged and, ended cleanly, releases the marker.
@@ -170,34 +67,6 @@ void KilledCopyDoesNotBlockTheNextStart() {
     CheckNothingLeft();
 }
 
-// Copies started at once: exactly one runs, every other one shows the
-// warning box and ends with status 0 after OK. Returns the running one.
-ChildProcess& OneOfCopiesRuns(std::vector<ChildProcess>& copies) {
-    for (ChildProcess& copy : copies) Launch(copy, g_exe);
-    ChildProcess* running = nullptr;
-    std::vector<HWND> boxes(copies.size());
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    for (size_t i = 0; i < copies.size(); ++i) {
-        Check(WaitForInputIdle(copies[i].info.hProcess, kStartTimeoutMs) == 0, "copy not started");
-        for (;;) {
-            if (FindVisibleWindow(copies[i].info.dwProcessId, "WHOIS Lookup")) {
-                Check(!running, "two copies run");
-                running = &copies[i];
-                break;
-            }
-            if ((boxes[i] = FindVisibleWindow(copies[i].info.dwProcessId, "Warning"))) break;
-            Check(GetTickCount64() < deadline, "copy " + std::to_string(i) + " shows neither window");
-            Sleep(10);
-        }
-    }
-    Check(running != nullptr, "no copy runs");
-    for (ChildProcess& copy : copies)
-        if (&copy != running) PressOk(copy, CheckRefusedWithWarning(copy));
-    Check(Running(*running), "the running copy ended");
-    Check(MarkerPresent(), "no marker while a copy runs");
-    return *running;
-}
-
 void TenCopiesAtOnce() {
     std::vector<ChildProcess> copies(10);
     EndLikeLogoff(OneOfCopiesRuns(copies));
@@ -226,60 +95,6 @@ void StartsAndShowsMainWindow() {
     EndAndCheckNothingLeft(process);
 }
 
-// An argument as the recorder logged it, with its escapes undone.
-std::string Unescaped(const std::string& logged) {
-    std::string text;
-    for (size_t i = 0; i < logged.size(); ++i) {
-        if (logged[i] != '\\' || i + 1 == logged.size()) {
-            text += logged[i];
-            continue;
-        }
-        switch (logged[++i]) {
-            case 't': text += '\t'; break;
-            case 'r': text += '\r'; break;
-            case 'n': text += '\n'; break;
-            case 'x':
-                text += static_cast<char>(std::stoi(logged.substr(i + 1, 2), nullptr, 16));
-                i += 2;
-                break;
-            default: text += logged[i];
-        }
-    }
-    return text;
-}
-
-// Lines of the address recorder's log, each split at tabs: time, then the
-// recorder's argument vector.
-std::vector<std::vector<std::string>> RecordedCalls() {
-    wchar_t path[MAX_PATH * 2];
-    const DWORD n = GetEnvironmentVariableW(L"QUORVANE_RECORDER_LOG", path, MAX_PATH * 2);
-    Check(n > 0 && n < MAX_PATH * 2, "QUORVANE_RECORDER_LOG is not set");
-    std::vector<std::vector<std::string>> calls;
-    std::ifstream log(path, std::ios::binary);
-    for (std::string line; std::getline(log, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> fields;
-        for (size_t start = 0;;) {
-            const size_t tab = line.find('\t', start);
-            fields.push_back(line.substr(start, tab - start));
-            if (tab == std::string::npos) break;
-            start = tab + 1;
-        }
-        for (std::string& field : fields) field = Unescaped(field);
-        calls.push_back(std::move(fields));
-    }
-    return calls;
-}
-
-std::vector<std::vector<std::string>> WaitForRecordedCalls(size_t count) {
-    std::vector<std::vector<std::string>> calls;
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    while ((calls = RecordedCalls()).size() < count && GetTickCount64() < deadline) Sleep(10);
-    Check(calls.size() == count, "recorder saw " + std::to_string(calls.size()) + " calls, not " +
-                                     std::to_string(count));
-    return calls;
-}
-
 // The bench itself: an address handed to the shell reaches the recorder
 // unchanged, as the one argument after its own path.
 void RecorderReceivesTheExactAddress() {
@@ -292,52 +107,7 @@ void RecorderReceivesTheExactAddress() {
     Check(calls[0][2] == address, "recorder got \"" + calls[0][2] + "\"");
 }
 
-HWND SearchBox(HWND main) { return FindWindowExA(main, nullptr, "ComboBox", nullptr); }
-HWND SearchEdit(HWND main) { return FindWindowExA(SearchBox(main), nullptr, "Edit", nullptr); }
 HWND LookupButton(HWND main) { return FindWindowExA(main, nullptr, "Button", "Lookup"); }
-
-// Types as the keyboard would: the characters replace the whole text. Every
-// step is posted, so it keeps its place after keys posted before.
-// Characters typed as the keyboard sends them: UTF-16 units, whatever the
-// code page (a double-byte character posted as two ANSI bytes is not joined
-// again on every platform).
-void PostCharacters(HWND edit, const std::string& bytes) {
-    std::wstring wide(bytes.size(), L'\0');
-    wide.resize(static_cast<size_t>(std::max(
-        0, MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                               static_cast<int>(wide.size())))));
-    for (const wchar_t unit : wide) PostMessageW(edit, WM_CHAR, unit, 1);
-}
-
-void Type(HWND edit, const std::string& text) {
-    PostMessageA(edit, EM_SETSEL, 0, -1);
-    PostCharacters(edit, text);
-}
-
-// A word in letters of the running code page beyond ASCII, so that typing,
-// the lookup address, the bulk box and History.txt carry characters of more
-// than one byte where the code page has them.
-std::string LocalWord() {
-    switch (GetACP()) {
-        case 932: return "\x83\x5C\x83\x7C";  // two katakana whose trail bytes are '\' and '|'
-        case CP_UTF8: return "\xC3\xA9t\xC3\xA9";
-        default: return "\xE9t\xE9";
-    }
-}
-
-void PressKey(HWND target, UINT key) {
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-}
-
-// Types a query and presses Enter, then waits until the program has handled
-// it: the Enter's character reaches the queue only once the key is handled,
-// so anything posted before then would overtake it.
-void CommitByEnter(HWND edit, const std::string& query, size_t lookupsSoFar) {
-    Type(edit, query);
-    PressKey(edit, VK_RETURN);
-    WaitForRecordedCalls(lookupsSoFar);
-}
 
 // Enter in the search box opens the lookup address through the real shell:
 // the browser (the recorder) sees exactly the address as its one argument,
@@ -390,25 +160,9 @@ void MainWindowLayout() {
     EndAndCheckNothingLeft(process);
 }
 
-std::string ProgramFolder() { return g_exe.substr(0, g_exe.find_last_of('\\') + 1); }
-std::string HistoryPath() { return ProgramFolder() + "History.txt"; }
-
 // A path as the program's failure box shows it: in the ANSI code page, with
 // its nearest or default character for what that lacks.
 std::string ShownPath(const std::string& path) { return ToAnsi(Wide(path)); }
-
-bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(Wide(path).c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WaitForFile(const std::string& path, const std::string& expected) {
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    while (ReadAll(path) != expected && GetTickCount64() < deadline) Sleep(10);
-    Check(ReadAll(path) == expected, "History.txt holds \"" + ReadAll(path) + "\"");
-}
 
 // The entries of another process's search box. Its list texts do not cross
 // process boundaries intact under Wine, so each entry is selected in turn and
@@ -422,18 +176,6 @@ std::vector<std::string> ListEntries(HWND combo) {
     }
     return entries;
 }
-
-// The platform's message box of a process, and its message text.
-HWND WaitForFailureBox(const ChildProcess& process) { return WaitForVisibleWindowOf(process, "#32770"); }
-
-std::string BoxMessage(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !Text(child).empty()) return Text(child);
-    return {};
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
 
 // Queries committed by Enter are written at the close request, byte-exact,
 // and offered in order after a restart.
@@ -481,10 +223,6 @@ struct HeldFile {
     }
     ~HeldFile() { CloseHandle(handle); }
 };
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(Wide(path).c_str(), std::ios::binary) << bytes;
-}
 
 // Starts the program over History.txt "old", commits "new.example" and
 // closes the main window while another program holds the file: the save
@@ -615,37 +353,6 @@ void CompletionDoubleByte() {
     CheckNothingLeft();
 }
 
-constexpr UINT kTrayIconId = 123;
-constexpr UINT kTrayMessage = 1357;
-
-bool NotifyIcon(DWORD operation, HWND main) {
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = main;
-    icon.uID = kTrayIconId;
-    return Shell_NotifyIconA(operation, &icon);
-}
-
-// Another process's icon cannot be listed, but a change to it succeeds only
-// while it exists.
-bool IconPresent(HWND main) { return NotifyIcon(NIM_MODIFY, main); }
-
-// In the notification area: no window of the program shows (so neither does
-// its taskbar entry), the icon is there and the program runs on.
-void WaitInTray(const ChildProcess& process, HWND main) {
-    WaitUntil([&] { return !WindowOf(process, nullptr, true); }, "a window of the program still shows");
-    WaitUntil([&] { return IconPresent(main); }, "no icon in the notification area");
-    Check(Running(process), "program ended");
-}
-
-void ClickIcon(HWND main, UINT mouseMessage) { PostMessageA(main, kTrayMessage, kTrayIconId, mouseMessage); }
-
-void WaitRestored(HWND main) {
-    WaitUntil([&] { return IsWindowVisible(main) && GetForegroundWindow() == main; },
-              "main window not restored to the foreground");
-    Check(IconPresent(main), "icon gone after the restore");
-}
-
 // Without a notification area to sit above, the window takes the bottom-right
 // corner of the primary monitor's work area.
 void CheckInWorkAreaCorner(HWND main) {
@@ -722,60 +429,6 @@ void MinimizedLaunchStartsInTray() {
     CheckNothingLeft();
 }
 
-constexpr char kLookupPrefix[] = "http://tessaloon.com/whois/";
-
-std::string Joined(const std::vector<std::string>& parts) {
-    std::string all;
-    for (const std::string& part : parts) all += "[" + part + "]";
-    return all;
-}
-
-// Another process's static text as the system keeps it: read without a
-// message, so also while the program handles none.
-std::string CaptionOf(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-// The recorder stamps its own start, which lags the hand-off by a varying
-// few tens of milliseconds, more on a loaded machine: a gap between two
-// stamps may be well short of the pause, the run's whole span (where the lags
-// do not add up) only a little.
-constexpr long long kPauseMs = 1000, kRecorderStartJitterMs = 200;
-
-// Clicks Bulk Lookup and follows the run until the button is enabled again:
-// `count` lookups after the recorder's `before` calls, the button disabled and
-// the status showing while they go, each at least the pause after the one
-// before. Returns their queries.
-std::vector<std::string> BulkRun(HWND bulk, size_t before, size_t count) {
-    const HWND button = GetDlgItem(bulk, 101), status = GetDlgItem(bulk, 103);
-    PostMessageA(button, BM_CLICK, 0, 0);
-    WaitForRecordedCalls(before + 1);
-    Check(!IsWindowEnabled(button) && CaptionOf(status) == "Please wait..",
-          "during the run the button is enabled or the status says \"" + CaptionOf(status) + "\"");
-    WaitForRecordedCalls(before + count);
-    WaitUntil([&] { return IsWindowEnabled(button); }, "button not enabled after the run");
-    Check(CaptionOf(status).empty(), "status after the run: \"" + CaptionOf(status) + "\"");
-    const auto calls = RecordedCalls();
-    Check(calls.size() == before + count, "recorder saw " + std::to_string(calls.size() - before) + " lookups");
-    std::vector<std::string> queries;
-    for (size_t i = before; i < calls.size(); ++i) {
-        const std::string& address = calls[i].back();
-        Check(calls[i].size() == 3 && StartsWith(address, kLookupPrefix), "browser got \"" + address + "\"");
-        queries.push_back(address.substr(std::strlen(kLookupPrefix)));
-        const long long gap = i > before ? std::stoll(calls[i][0]) - std::stoll(calls[i - 1][0]) : kPauseMs;
-        // Each gap carries two recorder start lags, which vary most under
-        // load; the span over the whole run carries only two in all.
-        Check(gap >= kPauseMs / 2,
-              "lookup " + std::to_string(i - before) + " came " + std::to_string(gap) + " ms after the one before");
-    }
-    const long long span = std::stoll(calls.back()[0]) - std::stoll(calls[before][0]);
-    Check(span >= static_cast<long long>(count - 1) * kPauseMs - kRecorderStartJitterMs,
-          "the run's lookups spanned only " + std::to_string(span) + " ms");
-    return queries;
-}
-
 // The tray menu's bulk entry closes the main window and shows the bulk
 // window; a run normalizes every line of the box in place and looks up the
 // first ten display lines, a second apart.
@@ -835,16 +488,7 @@ void BulkLookupChain() {
     EndAndCheckNothingLeft(process);
 }
 
-// The tray menu's commands and the About window's controls.
-constexpr WPARAM kWhoisLookupCommand = 201, kBulkCommand = 202, kAboutCommand = 203;
-constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kTitleLabel = 104, kLink = 106;
 const std::string kHomeAddress = "http://tessaloon.com";
-
-// Sent, not posted: it returns once the program has handled the message.
-void Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    Check(SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kStartTimeoutMs, nullptr) != 0,
-          "message " + std::to_string(message) + " not handled in time");
-}
 
 // A click on the link as the mouse makes it; the static itself notifies.
 void ClickLink(HWND about) {
@@ -857,46 +501,6 @@ void CheckOpenedHome(size_t count) {
     Check(calls.back().size() == 3 && calls.back()[2] == kHomeAddress,
           "browser got \"" + calls.back().back() + "\" among " + std::to_string(calls.back().size() - 1) + " arguments");
 }
-
-// The prefix's http handler made unstartable for the length of a case. The
-// handler's command is kept beside it, so a run killed halfway is undone by
-// the next one.
-constexpr char kHttpCommandKey[] = "http\\shell\\open\\command";
-constexpr char kKeptCommand[] = "QuorvaneKept";
-
-bool SetCommand(const char* name, const std::string& command) {
-    return RegSetKeyValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, name, REG_SZ, command.c_str(),
-                           static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
-}
-
-bool ReadRegText(HKEY root, const char* key, const char* name, std::string& value) {
-    char text[MAX_PATH * 2] = {};
-    DWORD size = sizeof text;
-    if (RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, text, &size)) return false;
-    value = text;
-    return true;
-}
-
-bool ReadCommand(const char* name, std::string& command) {
-    return ReadRegText(HKEY_CLASSES_ROOT, kHttpCommandKey, name, command);
-}
-
-// Also runs while a failure unwinds: reports nothing, throws nothing.
-void RestoreHttpHandler() {
-    std::string kept;
-    if (ReadCommand(kKeptCommand, kept) && SetCommand(nullptr, kept))
-        RegDeleteKeyValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, kKeptCommand);
-}
-
-struct BrokenHttpHandler {
-    BrokenHttpHandler() {
-        std::string command;
-        Check(ReadCommand(nullptr, command) && SetCommand(kKeptCommand, command) &&
-                  SetCommand(nullptr, "\"C:\\nowhere\\browser.exe\" \"%1\""),
-              "cannot replace the http handler");
-    }
-    ~BrokenHttpHandler() { RestoreHttpHandler(); }
-};
 
 // From the tray menu: About hides the main and bulk windows (no save); the
 // link and Check Update open the home page; Close Window leaves the main
@@ -1142,30 +746,6 @@ void InstallerRoundTrip() {
     CheckNothingLeft();
 }
 
-// Reliability scenarios. Bounded by default; QUORVANE_STRESS=long runs the
-// long mode. Every random choice comes from one seed, printed, and taken from
-// QUORVANE_STRESS_SEED when set, so a failing run can be repeated.
-
-bool LongMode() {
-    char mode[16] = {};
-    GetEnvironmentVariableA("QUORVANE_STRESS", mode, sizeof mode);
-    return _stricmp(mode, "long") == 0;
-}
-
-int Scaled(int bounded, int longRun) { return LongMode() ? longRun : bounded; }
-
-std::mt19937_64& Random() {
-    static std::mt19937_64 engine = [] {
-        char text[32] = {};
-        const unsigned long long seed = GetEnvironmentVariableA("QUORVANE_STRESS_SEED", text, sizeof text)
-                                            ? std::strtoull(text, nullptr, 10)
-                                            : GetTickCount64() ^ GetCurrentProcessId();
-        std::printf("seed %llu (QUORVANE_STRESS_SEED repeats it)\n", seed);
-        return std::mt19937_64(seed);
-    }();
-    return engine;
-}
-
 long long Microseconds() {
     LARGE_INTEGER now{}, frequency{};
     QueryPerformanceCounter(&now);
@@ -1284,16 +864,6 @@ void DiskFull() {
     EndLikeLogoff(process);
     CheckNothingLeft();
 }
-
-PROCESS_MEMORY_COUNTERS_EX MemoryOf(const ChildProcess& process) {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    Check(GetProcessMemoryInfo(process.info.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                               sizeof counters),
-          "no memory counters");
-    return counters;
-}
-
-constexpr SIZE_T kMiB = 1 << 20;
 
 // Damaged History.txt files load by the reading rules and save again, without
 // a crash, and the program's peak memory stays within a bound above an empty
@@ -1755,11 +1325,6 @@ void PoseTrayMenu() {
     WritePose(WaitForVisibleWindowOf(process, "#32768"));
 }
 
-struct Case {
-    const char* name;
-    void (*run)();
-};
-
 constexpr Case kCases[] = {
     {"starts_and_shows_main_window", StartsAndShowsMainWindow},
     {"recorder_receives_the_exact_address", RecorderReceivesTheExactAddress},
@@ -1798,31 +1363,6 @@ constexpr Case kCases[] = {
 }  // namespace
 
 int main() {
-    // The folder's name may lie outside the ANSI code page: the arguments are
-    // read wide.
-    int argc = 0;
-    wchar_t** wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.push_back(Utf8(wideArgv[i]));
-    LocalFree(wideArgv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: e2e_driver CASE PROGRAM_FOLDER\n");
-        return 2;
-    }
-    g_exe = args[2] + "\\Quorvane.exe";
-    RestoreHttpHandler();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for reading shortcuts
-    for (const Case& c : kCases) {
-        if (args[1] != c.name) continue;
-        try {
-            c.run();
-        } catch (const DriverFailure& failure) {
-            std::fprintf(stderr, "FAIL: %s: %s\n", c.name, failure.what.c_str());
-            return 1;
-        }
-        std::printf("PASS: %s\n", c.name);
-        return 0;
-    }
-    std::fprintf(stderr, "unknown case %s\n", args[1].c_str());
-    return 2;
+    return RunCase(kCases, "e2e_driver");
 }
