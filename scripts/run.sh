@@ -11,12 +11,12 @@ if ! cmake --preset win64 >build/configure-win64.log 2>&1; then
   cat build/configure-win64.log
   exit 1
 fi
-cmake --build --preset win64 --target Quorvane e2e_driver
+cmake --build --preset win64 --target Quorvane screenshot_poses
 
 # Its own prefix, apart from the tests' (there, a recorder stands in for the browser).
 prefix=build/win64/wineprefix-run
 if [ -n "${DISPLAY:-}" ]; then
   exec scripts/winebench.py start --prefix "$prefix" build/win64/Quorvane.exe
 fi
-exec scripts/winebench.py screenshot --prefix "$prefix" --driver build/win64/tests/e2e_driver.exe \
+exec scripts/winebench.py screenshot --prefix "$prefix" --poses build/win64/tests/screenshot_poses.exe \
   --out build/screenshot.png build/win64/Quorvane.exe

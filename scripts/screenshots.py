@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Takes the pictures of every window for the docs: each pose of the driver
-starts Quorvane.exe in a fresh folder on a private X screen, brings it to one
-state (the search box's list open, the settings, the bulk window after a run,
-About, the notification-area menu) and names the screen area to keep.
+"""Takes the pictures of every window for the docs: each pose of the pose
+program (tests/e2e/screenshot_poses.cpp) starts Quorvane.exe in a fresh folder
+on a private X screen, brings it to one state (the search box's list open, the
+settings, the bulk window after a run, About, the notification-area menu) and
+names the screen area to keep.
 
   scripts/screenshots.py [--build build/win64] [--out docs/screenshots]
 """
@@ -37,7 +38,7 @@ def main():
             shutil.copy2(build / "Quorvane.exe", folder / "Quorvane.exe")
             extra = {"QUORVANE_RECORDER_LOG": winebench.windows_path(folder / "opened.log")}
             with winebench.session(prefix, extra) as env:
-                result = winebench.run_wine(env, [build / "tests" / "e2e_driver.exe", f"pose_{pose}",
+                result = winebench.run_wine(env, [build / "tests" / "screenshot_poses.exe", pose,
                                                   winebench.windows_path(folder)], timeout=120)
                 if result.returncode != 0:
                     print(f"screenshots: pose {pose} failed", file=sys.stderr)

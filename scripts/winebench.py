@@ -11,7 +11,7 @@ the run fails or times out.
   winebench.py run [--prefix P] [--timeout S] PROGRAM [ARGS...]
                                                    run one program, pass its exit code on
   winebench.py start --prefix P PROGRAM            run a program on $DISPLAY
-  winebench.py screenshot --prefix P --driver D --out PNG PROGRAM
+  winebench.py screenshot --prefix P --poses POSES --out PNG PROGRAM
                                                    start it on a private screen, save a
                                                    screenshot once its main window shows
 """
@@ -188,7 +188,7 @@ def screenshot(args):
     out = Path(args.out).resolve()
     folder = Path(args.program).resolve().parent
     with session(args.prefix) as env:
-        shown = run_wine(env, [args.driver, "show", windows_path(folder)], timeout=120)
+        shown = run_wine(env, [args.poses, "show", windows_path(folder)], timeout=120)
         if shown.returncode != 0:
             print("winebench: the program's main window did not show", file=sys.stderr)
             return 1
@@ -215,7 +215,7 @@ def main():
     start.add_argument("program")
     shot = sub.add_parser("screenshot")
     shot.add_argument("--prefix", required=True)
-    shot.add_argument("--driver", required=True)
+    shot.add_argument("--poses", required=True)
     shot.add_argument("--out", required=True)
     shot.add_argument("program")
     args = parser.parse_args()

@@ -1,0 +1,135 @@
+// History.txt: written at a close and at the session's end, loaded at the
+// start, and the failures of both reported.
+#include "chains.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver_support.h"
+#include "win/window_text.h"
+
+namespace {
+
+// A path as the program's failure box shows it: in the ANSI code page, with
+// its nearest or default character for what that lacks.
+std::string ShownPath(const std::string& path) { return ToAnsi(Wide(path)); }
+
+// The entries of another process's search box. Its list texts do not cross
+// process boundaries intact under Wine, so each entry is selected in turn and
+// read back as the box's text: this changes the text, so read it last.
+std::vector<std::string> ListEntries(HWND combo) {
+    std::vector<std::string> entries;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        SendMessageA(combo, CB_SETCURSEL, i, 0);
+        entries.push_back(Text(combo));
+    }
+    return entries;
+}
+
+// Holds History.txt open without sharing, as another program could.
+struct HeldFile {
+    HANDLE handle;
+    explicit HeldFile(const std::string& path)
+        : handle(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        Check(handle != INVALID_HANDLE_VALUE, "cannot hold " + path);
+    }
+    ~HeldFile() { CloseHandle(handle); }
+};
+
+// Starts the program over History.txt "old", commits "new.example" and
+// closes the main window while another program holds the file: the save
+// fails. Returns the main window and the failure box, still up.
+std::pair<HWND, HWND> StartAndFailASave(ChildProcess& process) {
+    WriteAll(HistoryPath(), "old\r\n");
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "new.example", 1);
+    HeldFile held(HistoryPath());
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    return {main, WaitForFailureBox(process)};
+}
+
+}  // namespace
+
+// Queries committed by Enter are written at the close request, byte-exact,
+// and offered in order after a restart.
+void HistorySurvivesCloseAndRestart() {
+    {
+        ChildProcess process;
+        Launch(process, g_exe);
+        const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+        CommitByEnter(SearchEdit(main), "b.example", 1);
+        CommitByEnter(SearchEdit(main), LocalWord(), 2);
+        CommitByEnter(SearchEdit(main), " a.example", 3);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        WaitForFile(HistoryPath(), " a.example\r\n" + LocalWord() + "\r\nb.example\r\n");
+        EndLikeLogoff(process);
+    }
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Check(Text(SearchBox(main)) == "Enter domain, IP address or ASN", "search box text \"" + Text(SearchBox(main)) + "\"");
+    const auto entries = ListEntries(SearchBox(main));
+    std::string seen;
+    for (const std::string& entry : entries) seen += "[" + entry + "]";
+    Check(entries == std::vector<std::string>{" a.example", LocalWord(), "b.example"},
+          "entries after the restart: " + seen);
+    EndAndCheckNothingLeft(process);
+}
+
+// Queries committed since the last close are saved when the session ends.
+void SessionEndSavesNewCommits() {
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "kept.example", 1);
+    EndLikeLogoff(process);
+    Check(ReadAll(HistoryPath()) == "kept.example\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// A save that fails is reported with the path and leaves the old file as it was.
+void FailedSaveKeepsTheOldFile() {
+    ChildProcess process;
+    const auto [main, box] = StartAndFailASave(process);
+    const std::string message = BoxMessage(box);
+    Check(StartsWith(message, "Cannot create file \"" + ShownPath(HistoryPath()) + "\". "),
+          "failure box says \"" + message + "\"");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    Check(ReadAll(HistoryPath()) == "old\r\n", "History.txt changed to \"" + ReadAll(HistoryPath()) + "\"");
+    Check(IsWindowVisible(main), "main window went away after the failed save");
+    EndLikeLogoff(process);
+    Check(ReadAll(HistoryPath()) == "new.example\r\nold\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// Logoff while the failure box of a save is up: the program saves, lets the
+// box's loop unwind and ends cleanly.
+void LogoffDuringAFailureBox() {
+    ChildProcess process;
+    StartAndFailASave(process);
+    EndLikeLogoff(process);
+    Check(ReadAll(HistoryPath()) == "new.example\r\nold\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// A History.txt that cannot be read is reported; the program still starts.
+void UnreadableHistoryIsReported() {
+    WriteAll(HistoryPath(), "x\r\n");
+    ChildProcess process;
+    {
+        HeldFile held(HistoryPath());
+        Launch(process, g_exe);
+        const HWND box = WaitForFailureBox(process);
+        const std::string message = BoxMessage(box);
+        Check(StartsWith(message, "Cannot open file \"" + ShownPath(HistoryPath()) + "\". "),
+              "failure box says \"" + message + "\"");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    Check(ListEntries(SearchBox(main)).empty(), "entries loaded from an unreadable file");
+    EndLikeLogoff(process);
+    CheckNothingLeft();
+}
