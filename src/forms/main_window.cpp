@@ -15,6 +15,7 @@
 #include "forms/settings_window.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
+#include "win/failure_boundary.h"
 #include "win/message_boxes.h"
 #include "win/tray_icon.h"
 #include "win/window_text.h"

@@ -1,7 +1,7 @@
 #include "win/form.h"
 
 #include "win/application.h"
-#include "win/message_boxes.h"
+#include "win/failure_boundary.h"
 #include "win/window_text.h"
 
 void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
