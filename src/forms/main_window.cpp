@@ -50,6 +50,11 @@ constexpr char kFormProperty[] = "Quorvane.TForm1";
 
 TForm1::TForm1(SearchHistory& history) : Form(kLayout), history_(history) {}
 
+// The base's destructor could run only the base's own destruction step: a
+// window destroyed without the shutdown (a test's) must still take back its
+// minimize handler, which would otherwise point at a dead window.
+TForm1::~TForm1() { Destroy(); }
+
 HWND TForm1::SearchEdit() const {
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;

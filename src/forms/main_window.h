@@ -22,6 +22,7 @@ public:
     enum MenuId { kWhoisLookup1 = 201, kBulkWhoisLookup1 = 202, kAbout1 = 203 };
 
     explicit TForm1(SearchHistory& history);
+    ~TForm1() override;
 
     HWND ComboBoxSearch() const { return Control(kComboBoxSearch); }
     HWND SearchEdit() const;

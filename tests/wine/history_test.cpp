@@ -89,7 +89,7 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
     TypeAndPress("new.example", VK_RETURN);
     BoxRecorder boxes;
     TFormBulkWhoisLookupTool bulk;
-    bulk.Create();
+    bulk.Create(Application);
     Form1 = form.get();
     FormBulkWhoisLookupTool = &bulk;
     {
