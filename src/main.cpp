@@ -12,6 +12,7 @@
 #include "forms/search_history.h"
 #include "forms/settings_window.h"
 #include "image/picture_classes.h"
+#include "image/png_picture.h"
 #include "win/application.h"
 #include "win/failure_boundary.h"
 #include "win/files.h"
