@@ -171,20 +171,20 @@ void TForm1::RestoreMainWindow() {
     Application.BringToFront();
 }
 
-void TForm1::WhoisLookup1Click() {
+void TForm1::WhoisLookupClick() {
     RestoreMainWindow();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
     if (FormAbout) FormAbout->Hide();
 }
 
 // A failed history save stops the entry: the main window stays.
-void TForm1::BulkWhoisLookup1Click() {
+void TForm1::BulkWhoisLookupClick() {
     if (!Close()) return;
     if (FormAbout) FormAbout->Close();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
 }
 
-void TForm1::About1Click() {
+void TForm1::AboutClick() {
     if (FormAbout) FormAbout->Show();
 }
 
@@ -231,7 +231,7 @@ void TForm1::ComboBoxSearchKeyPress(char key) {
 
 void TForm1::ComboBoxSearchExit() { history_.Commit(); }
 
-void TForm1::ClearHistory1Click() {
+void TForm1::SettingsClick() {
     if (FormSetting) FormSetting->Show();
 }
 
@@ -241,13 +241,13 @@ void TForm1::Command(int id, int notification) {
             if (notification == BN_CLICKED) BitBtnGoClick();
             break;
         case kWhoisLookup1:
-            WhoisLookup1Click();
+            WhoisLookupClick();
             break;
         case kBulkWhoisLookup1:
-            BulkWhoisLookup1Click();
+            BulkWhoisLookupClick();
             break;
         case kAbout1:
-            About1Click();
+            AboutClick();
             break;
     }
 }
@@ -263,7 +263,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {
-        ClearHistory1Click();
+        SettingsClick();
         return 0;
     }
     return Form::HandleMessage(message, wParam, lParam);

@@ -35,12 +35,12 @@ public:
     void BitBtnGoClick();
     void ComboBoxSearchKeyPress(char key);
     void ComboBoxSearchExit();
-    void ClearHistory1Click();
+    void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
     void RestoreMainWindow();
-    void WhoisLookup1Click();
-    void BulkWhoisLookup1Click();
-    void About1Click();
+    void WhoisLookupClick();
+    void BulkWhoisLookupClick();
+    void AboutClick();
     void AppMinimize();
 
 protected:

@@ -98,7 +98,7 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
         Close();
         // Whatever asked for the close goes no further: the menu's bulk entry,
         // and the bulk window's own show, which closes the main window first.
-        form->BulkWhoisLookup1Click();
+        form->BulkWhoisLookupClick();
         bulk.Show();
     }
     Form1 = nullptr;
