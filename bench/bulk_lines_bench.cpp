@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     const int lines = argc > 1 ? std::max(4, std::atoi(argv[1])) : 10000;
     Application.Initialize(GetModuleHandleA(nullptr));
     TFormBulkWhoisLookupTool form;
-    form.Create();
+    form.Create(Application);
     const Result quarter = Measure(form, lines / 4);
     const Result full = Measure(form, lines);
     std::printf("bulk box of %d lines, medians of 5\n", lines);

@@ -72,7 +72,7 @@ int main() {
         }
         SearchHistory history(folder);
         TForm1 form(history);
-        form.Create();
+        form.Create(Application);
         const HWND edit = form.SearchEdit();
         const int runs = count > 1000 ? 31 : 301;
 

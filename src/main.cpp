@@ -1,5 +1,7 @@
-// The entry point: makes the one search history and the picture classes, then
-// the windows in their fixed order, and hands control to the application object.
+// The entry point: installs the failure box as the reporter of failures that
+// no handler dealt with, makes the one search history and the picture classes,
+// then the windows in their fixed order, and hands control to the application
+// object.
 #include <windows.h>
 
 #include <cstdlib>
@@ -10,8 +12,11 @@
 #include "forms/search_history.h"
 #include "forms/settings_window.h"
 #include "image/picture_classes.h"
+#include "image/png_picture.h"
 #include "win/application.h"
+#include "win/failure_boundary.h"
 #include "win/files.h"
+#include "win/message_boxes.h"
 
 #if defined(__GLIBCXX__)
 // No exception leaves a handler, so the library's verbose terminate handler,
@@ -26,6 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // DLLs come from the system folder only: a portable copy in a downloads
     // folder must not load a DLL planted beside it, nor let the shell do so.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetFailureReporter(ShowFailureBox);
     Application.SetTitle("");
     Application.Initialize(instance);
     SearchHistory history(ExecutableFolder());

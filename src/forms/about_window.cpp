@@ -97,9 +97,9 @@ bool TFormAbout::FormClose() {
     return true;
 }
 
-void TFormAbout::BitBtn1Click() { Application.Terminate(); }
+void TFormAbout::ExitClick() { Application.Terminate(); }
 
-void TFormAbout::BitBtn2Click() {
+void TFormAbout::CloseWindowClick() {
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
     Hide();
     Application.Restore();
@@ -107,21 +107,21 @@ void TFormAbout::BitBtn2Click() {
 
 void TFormAbout::BitBtnUpdateClick() { OpenAddressChecked(Handle(), ServiceHomeAddress()); }
 
-void TFormAbout::StaticText1Click() { OpenAddress(Handle(), ServiceHomeAddress()); }
+void TFormAbout::HomePageLinkClick() { OpenAddress(Handle(), ServiceHomeAddress()); }
 
 void TFormAbout::Command(int id, int notification) {
     switch (id) {
         case kBitBtn1:
-            if (notification == BN_CLICKED) BitBtn1Click();
+            if (notification == BN_CLICKED) ExitClick();
             break;
         case kBitBtn2:
-            if (notification == BN_CLICKED) BitBtn2Click();
+            if (notification == BN_CLICKED) CloseWindowClick();
             break;
         case kBitBtnUpdate:
             if (notification == BN_CLICKED) BitBtnUpdateClick();
             break;
         case kStaticText1:
-            if (notification == STN_CLICKED) StaticText1Click();
+            if (notification == STN_CLICKED) HomePageLinkClick();
             break;
     }
 }

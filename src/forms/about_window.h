@@ -28,10 +28,10 @@ public:
     // Image1's box in the client area at the window's DPI.
     RECT Image1Rect() const;
 
-    void BitBtn1Click();
-    void BitBtn2Click();
+    void ExitClick();
+    void CloseWindowClick();
     void BitBtnUpdateClick();
-    void StaticText1Click();
+    void HomePageLinkClick();
 
 protected:
     void FormCreate() override;

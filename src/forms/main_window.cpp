@@ -15,6 +15,7 @@
 #include "forms/settings_window.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
+#include "win/failure_boundary.h"
 #include "win/message_boxes.h"
 #include "win/tray_icon.h"
 #include "win/window_text.h"
@@ -48,6 +49,11 @@ constexpr char kFormProperty[] = "Quorvane.TForm1";
 }  // namespace
 
 TForm1::TForm1(SearchHistory& history) : Form(kLayout), history_(history) {}
+
+// The base's destructor could run only the base's own destruction step: a
+// window destroyed without the shutdown (a test's) must still take back its
+// minimize handler, which would otherwise point at a dead window.
+TForm1::~TForm1() { Destroy(); }
 
 HWND TForm1::SearchEdit() const {
     COMBOBOXINFO info{};
@@ -165,20 +171,20 @@ void TForm1::RestoreMainWindow() {
     Application.BringToFront();
 }
 
-void TForm1::WhoisLookup1Click() {
+void TForm1::WhoisLookupClick() {
     RestoreMainWindow();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
     if (FormAbout) FormAbout->Hide();
 }
 
 // A failed history save stops the entry: the main window stays.
-void TForm1::BulkWhoisLookup1Click() {
+void TForm1::BulkWhoisLookupClick() {
     if (!Close()) return;
     if (FormAbout) FormAbout->Close();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
 }
 
-void TForm1::About1Click() {
+void TForm1::AboutClick() {
     if (FormAbout) FormAbout->Show();
 }
 
@@ -225,7 +231,7 @@ void TForm1::ComboBoxSearchKeyPress(char key) {
 
 void TForm1::ComboBoxSearchExit() { history_.Commit(); }
 
-void TForm1::ClearHistory1Click() {
+void TForm1::SettingsClick() {
     if (FormSetting) FormSetting->Show();
 }
 
@@ -235,13 +241,13 @@ void TForm1::Command(int id, int notification) {
             if (notification == BN_CLICKED) BitBtnGoClick();
             break;
         case kWhoisLookup1:
-            WhoisLookup1Click();
+            WhoisLookupClick();
             break;
         case kBulkWhoisLookup1:
-            BulkWhoisLookup1Click();
+            BulkWhoisLookupClick();
             break;
         case kAbout1:
-            About1Click();
+            AboutClick();
             break;
     }
 }
@@ -257,7 +263,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {
-        ClearHistory1Click();
+        SettingsClick();
         return 0;
     }
     return Form::HandleMessage(message, wParam, lParam);

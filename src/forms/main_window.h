@@ -22,6 +22,7 @@ public:
     enum MenuId { kWhoisLookup1 = 201, kBulkWhoisLookup1 = 202, kAbout1 = 203 };
 
     explicit TForm1(SearchHistory& history);
+    ~TForm1() override;
 
     HWND ComboBoxSearch() const { return Control(kComboBoxSearch); }
     HWND SearchEdit() const;
@@ -34,12 +35,12 @@ public:
     void BitBtnGoClick();
     void ComboBoxSearchKeyPress(char key);
     void ComboBoxSearchExit();
-    void ClearHistory1Click();
+    void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
     void RestoreMainWindow();
-    void WhoisLookup1Click();
-    void BulkWhoisLookup1Click();
-    void About1Click();
+    void WhoisLookupClick();
+    void BulkWhoisLookupClick();
+    void AboutClick();
     void AppMinimize();
 
 protected:

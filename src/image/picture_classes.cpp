@@ -1,7 +1,5 @@
 #include "image/picture_classes.h"
 
-#include "image/png_picture.h"
-
 const PictureClass* PictureClassRegistry::Find(const std::string& className) const {
     for (auto it = classes_.rbegin(); it != classes_.rend(); ++it) {
         if (it->className == className) return &*it;
@@ -19,8 +17,4 @@ std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry
     std::unique_ptr<TGraphic> picture = pictureClass->create();
     picture->LoadFromStream(stream);
     return picture;
-}
-
-void RegisterPngPicture(PictureClassRegistry& registry) {
-    registry.Register({"TPngPicture", [] { return std::make_unique<TPngPicture>(); }});
 }

@@ -36,6 +36,3 @@ private:
 // (nullptr), silently; a failure of the picture's own load passes on and the
 // half-loaded picture is discarded.
 std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, ByteStream& stream);
-
-// Registers TPngPicture under its class name.
-void RegisterPngPicture(PictureClassRegistry& registry);

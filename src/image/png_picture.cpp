@@ -135,3 +135,7 @@ const std::array<uint8_t, 256>& TPngPicture::PaletteAlpha() const {
     const TPngChunktRNS* trns = Empty() ? nullptr : FindChunk<TPngChunktRNS>();
     return trns ? trns->alpha : kOpaque;
 }
+
+void RegisterPngPicture(PictureClassRegistry& registry) {
+    registry.Register({"TPngPicture", [] { return std::make_unique<TPngPicture>(); }});
+}

@@ -62,3 +62,7 @@ private:
     PngGamma gamma_;
     PngStorage image_;
 };
+
+// Registers TPngPicture under its class name.
+void RegisterPngPicture(PictureClassRegistry& registry);
+

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "win/message_boxes.h"
-
 TApplication Application;
 
 

@@ -15,7 +15,7 @@
 #include "win/form.h"
 #include "win/window.h"
 
-class TApplication : public Window {
+class TApplication : public Window, public FormHost {
 public:
     // The application window's class, unique to this program: installers find
     // a running copy by it and end it as a logoff would.
@@ -39,7 +39,7 @@ public:
         auto form = std::make_unique<TFormClass>(std::forward<Arguments>(arguments)...);
         reference = form.get();
         forms_.push_back(std::move(form));
-        reference->Create();
+        reference->Create(*this);
     }
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
 
@@ -68,8 +68,12 @@ public:
     // hidden when the last visible form hides, and hidden on request.
     void ShowTaskbarEntry();
     void HideTaskbarEntry();
-    // A form hidden on purpose: a restore does not show it again.
-    void FormHidden(HWND form);
+    // The host of every form: a form hidden on purpose is not shown again by
+    // a restore; a form's listeners are forgotten when it goes.
+    HWND OwnerWindow() const override { return Handle(); }
+    void FormShowing() override { ShowTaskbarEntry(); }
+    void FormHidden(HWND form) override;
+    void FormDestroying(const Form* form) override { ForgetListeners(form); }
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
     std::function<void()> OnMinimize;
 

@@ -1,7 +1,6 @@
 #include "win/form.h"
 
-#include "win/application.h"
-#include "win/message_boxes.h"
+#include "win/failure_boundary.h"
 #include "win/window_text.h"
 
 void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
@@ -34,8 +33,9 @@ void SizeLabelToText(HWND label) {
 
 Form::~Form() { Destroy(); }
 
-void Form::Create() {
+void Form::Create(FormHost& host) {
     if (Handle()) return;
+    host_ = &host;
     // Created at the design position, sized for the system's DPI: resizing a
     // top-level window costs a round trip to the display, so ApplyLayout
     // resizes it only when its own DPI (its monitor's) differs.
@@ -43,7 +43,7 @@ void Form::Create() {
     const DWORD style = layout_.style & ~WS_VISIBLE, exStyle = layout_.exStyle | WS_EX_CONTROLPARENT;
     const SIZE frame = FrameSize(style, exStyle, GetDpiForSystem());
     if (!CreateHandle(windowClass, exStyle, layout_.caption, style, {layout_.left, layout_.top, frame.cx, frame.cy},
-                      Application.Handle()))
+                      host.OwnerWindow()))
         return;
     CreateControls(Handle(), layout_.controls);
     ApplyLayout(nullptr);
@@ -54,7 +54,7 @@ void Form::Create() {
 void Form::Destroy() {
     if (!Handle()) return;
     RunReportingFailures([this] { FormDestroy(); });
-    Application.ForgetListeners(this);
+    if (host_) host_->FormDestroying(this);
     DestroyHandle();
 }
 
@@ -65,14 +65,14 @@ void Form::Show() {
         bool goOn = false;
         RunReportingFailures([&] { goOn = FormShow(); });
         if (!goOn) return;
-        Application.ShowTaskbarEntry();
+        if (host_) host_->FormShowing();
     }
     ShowWindow(Handle(), SW_SHOW);
 }
 
 void Form::Hide() {
     ShowWindow(Handle(), SW_HIDE);
-    Application.FormHidden(Handle());
+    if (host_) host_->FormHidden(Handle());
 }
 
 bool Form::Close() {

@@ -58,14 +58,32 @@ void CreateControls(HWND parent, std::span<const ControlLayout> controls);
 // widest line by as many lines as there are (one line for no text).
 void SizeLabelToText(HWND label);
 
+class Form;
+
+// What a form needs of whoever keeps it (the application object): the window
+// that owns it and carries the taskbar entry, which shows while a form does,
+// and word of its hiding and its end.
+class FormHost {
+public:
+    virtual HWND OwnerWindow() const = 0;
+    // A hidden form is about to show.
+    virtual void FormShowing() = 0;
+    virtual void FormHidden(HWND form) = 0;
+    // The form's window is about to go; nothing may keep a reference to it.
+    virtual void FormDestroying(const Form* form) = 0;
+
+protected:
+    ~FormHost() = default;
+};
+
 class Form : public Window {
 public:
     explicit Form(const FormLayout& layout) : layout_(layout) {}
     ~Form() override;
 
-    // Creates the window hidden, owned by the application window, with its
-    // controls, then runs the creation step.
-    void Create();
+    // Creates the window hidden, owned by the host's window, with its
+    // controls, then runs the creation step. The host outlives the window.
+    void Create(FormHost& host);
     void Destroy();
 
     HWND Control(int id) const { return GetDlgItem(Handle(), id); }
@@ -118,6 +136,7 @@ private:
     void ClickFocusedButton();
 
     const FormLayout& layout_;
+    FormHost* host_ = nullptr;  // set at creation
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     bool closing_ = false;  // a close request is being handled
     bool closed_ = false;   // the last close request was handled to its end

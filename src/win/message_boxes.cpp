@@ -11,6 +11,7 @@
 #include "core/message_box_layout.h"
 #include "core/texts.h"
 #include "win/application.h"
+#include "win/failure_boundary.h"
 #include "win/form.h"
 #include "win/handles.h"
 

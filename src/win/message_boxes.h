@@ -3,10 +3,7 @@
 // window that was active before is activated again afterwards.
 #pragma once
 
-#include <exception>
 #include <string_view>
-
-#include "core/texts.h"
 
 // Built by the program: caption "Warning" with the exclamation icon, "Error"
 // with the stop icon, and the application title (empty) with no icon.
@@ -15,20 +12,6 @@ void ShowErrorBox(std::string_view text);
 void ShowPlainBox(std::string_view text);
 
 // The platform's standard message box, owned by the application window, for a
-// failure that no handler dealt with. The text follows FailureBoxText.
+// failure that no handler dealt with. The text follows FailureBoxText. The
+// entry point installs it as the failure reporter (win/failure_boundary.h).
 void ShowFailureBox(std::string_view message);
-
-// Runs a step and reports whatever it throws in the failure box; nothing
-// unwinds into a system frame. Returns whether the step completed.
-template <class Step>
-bool RunReportingFailures(Step&& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception& failure) {
-        ShowFailureBox(failure.what());
-    } catch (...) {
-        ShowFailureBox(texts::kUnexpectedFailure);
-    }
-    return false;
-}

@@ -1,6 +1,6 @@
 #include "win/window.h"
 
-#include "win/message_boxes.h"
+#include "win/failure_boundary.h"
 
 Window::~Window() { DestroyHandle(); }
 

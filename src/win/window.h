@@ -2,8 +2,9 @@
 // application window and the message boxes) is a Window: the procedure takes
 // `this` from the creation parameters, keeps it in GWLP_USERDATA and forwards
 // every message to HandleMessage. It is also the program's exception
-// boundary: whatever a handler throws is reported in the failure box and the
-// message gets the neutral result 0, so nothing unwinds into a system frame.
+// boundary: whatever a handler throws goes to the failure reporter (the
+// failure box, which the entry point installs) and the message gets the
+// neutral result 0, so nothing unwinds into a system frame.
 #pragma once
 
 #include <windows.h>

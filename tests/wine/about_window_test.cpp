@@ -20,7 +20,7 @@ protected:
     static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override {
         RegisterPngPicture(pictures);
-        form.Create();
+        form.Create(Application);
     }
     PictureClassRegistry pictures;
     TFormAbout form{pictures};

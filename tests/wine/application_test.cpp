@@ -11,8 +11,8 @@ class ApplicationTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override {
-        shown.Create();
-        hidden.Create();
+        shown.Create(Application);
+        hidden.Create(Application);
         shown.Show();
         Application.OnMinimize = [this] { ++minimizeNotices; };
     }

@@ -18,7 +18,7 @@ namespace {
 class BulkWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
-    void SetUp() override { form.Create(); }
+    void SetUp() override { form.Create(Application); }
     TFormBulkWhoisLookupTool form;
 };
 

@@ -44,7 +44,7 @@ protected:
 class FormTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
-    void SetUp() override { form.Create(); }
+    void SetUp() override { form.Create(Application); }
     void TearDown() override {
         Application.Restore();
         form.Destroy();

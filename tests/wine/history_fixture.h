@@ -98,7 +98,7 @@ protected:
 
     void StartForm() {
         form = std::make_unique<TForm1>(*history);
-        form->Create();
+        form->Create(Application);
         form->Show();
         SetForegroundWindow(form->Handle());
         Application.ProcessMessages();

@@ -89,7 +89,7 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
     TypeAndPress("new.example", VK_RETURN);
     BoxRecorder boxes;
     TFormBulkWhoisLookupTool bulk;
-    bulk.Create();
+    bulk.Create(Application);
     Form1 = form.get();
     FormBulkWhoisLookupTool = &bulk;
     {
@@ -98,7 +98,7 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
         Close();
         // Whatever asked for the close goes no further: the menu's bulk entry,
         // and the bulk window's own show, which closes the main window first.
-        form->BulkWhoisLookup1Click();
+        form->BulkWhoisLookupClick();
         bulk.Show();
     }
     Form1 = nullptr;

@@ -34,7 +34,7 @@ protected:
             launches.push_back({owner, verb, file, parameters == nullptr, directory == nullptr, show});
             return launcherResult;
         });
-        form.Create();
+        form.Create(Application);
         form.Show();
         SetForegroundWindow(form.Handle());
         Application.ProcessMessages();

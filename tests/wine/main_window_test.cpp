@@ -26,7 +26,7 @@ RECT ChildRect(HWND parent, HWND child) {
 class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
-    void SetUp() override { form.Create(); }
+    void SetUp() override { form.Create(Application); }
     SearchHistory history{ExecutableFolder()};
     TForm1 form{history};
 };

@@ -223,7 +223,7 @@ TEST_F(MessageBoxTest, BusyClipboardIsReportedAndTheBoxStaysOpen) {
 
 TEST_F(MessageBoxTest, OtherWindowsAreDisabledWhileABoxIsOpenAndActiveAgainAfter) {
     TestForm form;
-    form.Create();
+    form.Create(Application);
     form.Show();
     SetActiveWindow(form.Handle());
     bool enabledWhileOpen = true;
@@ -241,7 +241,7 @@ TEST_F(MessageBoxTest, OtherWindowsAreDisabledWhileABoxIsOpenAndActiveAgainAfter
 TEST_F(MessageBoxTest, FailureBoxShowsTheMessageWithItsFullStopRule) {
     std::vector<std::string> seen;
     TestForm form;
-    form.Create();
+    form.Create(Application);
     form.Show();
     bool formEnabled = true;
     BoxWatcher watcher([&](HWND window) {
@@ -261,7 +261,7 @@ TEST_F(MessageBoxTest, FailureBoxShowsTheMessageWithItsFullStopRule) {
 
 TEST_F(MessageBoxTest, HandlerFailureIsReportedAndTheWindowGoesOn) {
     TestForm form;
-    form.Create();
+    form.Create(Application);
     std::string reported;
     BoxWatcher watcher([&](HWND window) {
         if (ClassName(window) != "#32770") return;
@@ -285,7 +285,7 @@ TEST_F(MessageBoxTest, CreationStepFailureIsReportedAndCreationCompletes) {
         reported = BoxMessage(window);
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     });
-    form.Create();
+    form.Create(Application);
     EXPECT_EQ(reported, "Creation failed.");
     ASSERT_NE(form.Handle(), nullptr);
     EXPECT_NE(form.Control(201), nullptr);

@@ -21,6 +21,7 @@
 #include "forms/open_address.h"
 #include "forms/settings_window.h"
 #include "image/picture_classes.h"
+#include "image/png_picture.h"
 #include "win/application.h"
 
 namespace {

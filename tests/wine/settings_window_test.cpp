@@ -9,7 +9,7 @@ protected:
     void SetUp() override {
         HistoryTest::SetUp();
         setting = std::make_unique<TFormSetting>(*history);
-        setting->Create();
+        setting->Create(Application);
     }
     void TearDown() override {
         setting.reset();
