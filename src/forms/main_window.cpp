@@ -171,20 +171,20 @@ void TForm1::RestoreMainWindow() {
     Application.BringToFront();
 }
 
-void TForm1::WhoisLookupClick() {
+void TForm1::WhoisLookup1Click() {
     RestoreMainWindow();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
     if (FormAbout) FormAbout->Hide();
 }
 
 // A failed history save stops the entry: the main window stays.
-void TForm1::BulkWhoisLookupClick() {
+void TForm1::BulkWhoisLookup1Click() {
     if (!Close()) return;
     if (FormAbout) FormAbout->Close();
     if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
 }
 
-void TForm1::AboutClick() {
+void TForm1::About1Click() {
     if (FormAbout) FormAbout->Show();
 }
 
@@ -241,13 +241,13 @@ void TForm1::Command(int id, int notification) {
             if (notification == BN_CLICKED) BitBtnGoClick();
             break;
         case kWhoisLookup1:
-            WhoisLookupClick();
+            WhoisLookup1Click();
             break;
         case kBulkWhoisLookup1:
-            BulkWhoisLookupClick();
+            BulkWhoisLookup1Click();
             break;
         case kAbout1:
-            AboutClick();
+            About1Click();
             break;
     }
 }

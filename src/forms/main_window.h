@@ -38,9 +38,9 @@ public:
     void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
     void RestoreMainWindow();
-    void WhoisLookupClick();
-    void BulkWhoisLookupClick();
-    void AboutClick();
+    void WhoisLookup1Click();
+    void BulkWhoisLookup1Click();
+    void About1Click();
     void AppMinimize();
 
 protected:

@@ -98,7 +98,7 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
         Close();
         // Whatever asked for the close goes no further: the menu's bulk entry,
         // and the bulk window's own show, which closes the main window first.
-        form->BulkWhoisLookupClick();
+        form->BulkWhoisLookup1Click();
         bulk.Show();
     }
     Form1 = nullptr;
