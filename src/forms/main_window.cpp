@@ -8,11 +8,8 @@
 #include "core/lookup_address.h"
 #include "core/query_text.h"
 #include "core/texts.h"
-#include "forms/about_window.h"
-#include "forms/bulk_window.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
-#include "forms/settings_window.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/failure_boundary.h"
@@ -173,20 +170,12 @@ void TForm1::RestoreMainWindow() {
 
 void TForm1::WhoisLookup1Click() {
     RestoreMainWindow();
-    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
-    if (FormAbout) FormAbout->Hide();
+    Requests().MainWindowRestored();
 }
 
-// A failed history save stops the entry: the main window stays.
-void TForm1::BulkWhoisLookup1Click() {
-    if (!Close()) return;
-    if (FormAbout) FormAbout->Close();
-    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
-}
+void TForm1::BulkWhoisLookup1Click() { Requests().ShowBulkWindow(); }
 
-void TForm1::About1Click() {
-    if (FormAbout) FormAbout->Show();
-}
+void TForm1::About1Click() { Requests().ShowAbout(); }
 
 // A typed character reaches the edit field as one UTF-16 unit, or a character
 // beyond them as two surrogates, one message each: the first is held until
@@ -231,9 +220,7 @@ void TForm1::ComboBoxSearchKeyPress(char key) {
 
 void TForm1::ComboBoxSearchExit() { history_.Commit(); }
 
-void TForm1::SettingsClick() {
-    if (FormSetting) FormSetting->Show();
-}
+void TForm1::SettingsClick() { Requests().ShowSettings(); }
 
 void TForm1::Command(int id, int notification) {
     switch (id) {

@@ -8,12 +8,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "forms/form_requests.h"
 #include "forms/search_history.h"
 #include "win/form.h"
 #include "win/handles.h"
 #include "win/single_instance.h"
 
-class TForm1 : public Form {
+class TForm1 : public Form, public RaisesRequests {
 public:
     enum ControlId { kComboBoxSearch = 101, kBitBtnGo = 102 };
     // The window-menu entry that shows the settings window.
