@@ -47,16 +47,42 @@ void WindowRules::HideBulkWindow() {
     if (bulk) bulk->Hide();
 }
 
+// The global reference is set before the creation step runs, so the step can
+// reach its own form through it. After a terminate request (a copy already
+// runs) no further form is made.
+template <class TFormClass, class... Arguments>
+void ProgramWindows::Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, Arguments&... arguments) {
+    if (Application.Terminated()) return;
+    form = std::make_unique<TFormClass>(arguments...);
+    reference = form.get();
+    Application.CreateForm(*form);
+}
+
 ProgramWindows::ProgramWindows(SearchHistory& history, const PictureClassRegistry& pictures) {
-    Application.CreateForm(Form1, history);
-    Application.CreateForm(FormAbout, pictures);
-    Application.CreateForm(FormSetting, history);
-    Application.CreateForm(FormBulkWhoisLookupTool);
-    rules_.main = Form1;
-    rules_.about = FormAbout;
-    rules_.settings = FormSetting;
-    rules_.bulk = FormBulkWhoisLookupTool;
+    Make(main_, Form1, history);
+    Make(about_, FormAbout, pictures);
+    Make(settings_, FormSetting, history);
+    Make(bulk_, FormBulkWhoisLookupTool);
+    rules_.main = main_.get();
+    rules_.about = about_.get();
+    rules_.settings = settings_.get();
+    rules_.bulk = bulk_.get();
     rules_.Connect();
+}
+
+// The windows go before their objects, the last made first, as at the end of
+// the loop; the global references stop pointing at them.
+ProgramWindows::~ProgramWindows() {
+    for (Form* form : {static_cast<Form*>(bulk_.get()), static_cast<Form*>(settings_.get()),
+                       static_cast<Form*>(about_.get()), static_cast<Form*>(main_.get())}) {
+        if (!form) continue;
+        form->Destroy();
+        Application.ForgetForm(form);
+    }
+    if (Form1 == main_.get()) Form1 = nullptr;
+    if (FormAbout == about_.get()) FormAbout = nullptr;
+    if (FormSetting == settings_.get()) FormSetting = nullptr;
+    if (FormBulkWhoisLookupTool == bulk_.get()) FormBulkWhoisLookupTool = nullptr;
 }
 
 void ProgramWindows::Run(int showCommand) { Application.Run(showCommand); }

@@ -4,6 +4,8 @@
 // command show. The forms raise requests to it and know no other form.
 #pragma once
 
+#include <memory>
+
 #include "forms/about_window.h"
 #include "forms/bulk_window.h"
 #include "forms/form_requests.h"
@@ -34,9 +36,11 @@ public:
 
 class ProgramWindows {
 public:
-    // Creates the forms hidden; the global references point at them. A copy
-    // of the program already running stops the creation after the main form.
+    // Creates the forms hidden; the global references point at them while
+    // they live. A copy of the program already running stops the creation
+    // after the main form.
     ProgramWindows(SearchHistory& history, const PictureClassRegistry& pictures);
+    ~ProgramWindows();
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
 
@@ -45,5 +49,12 @@ public:
     void Run(int showCommand);
 
 private:
+    template <class TFormClass, class... Arguments>
+    void Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, Arguments&... arguments);
+
+    std::unique_ptr<TForm1> main_;
+    std::unique_ptr<TFormAbout> about_;
+    std::unique_ptr<TFormSetting> settings_;
+    std::unique_ptr<TFormBulkWhoisLookupTool> bulk_;
     WindowRules rules_;
 };
