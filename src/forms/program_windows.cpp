@@ -1,6 +1,8 @@
 #include "forms/program_windows.h"
 
+#include "core/texts.h"
 #include "win/application.h"
+#include "win/message_boxes.h"
 
 void WindowRules::Connect() {
     for (RaisesRequests* form : {static_cast<RaisesRequests*>(main), static_cast<RaisesRequests*>(about),
@@ -59,6 +61,12 @@ void ProgramWindows::Make(std::unique_ptr<TFormClass>& form, TFormClass*& refere
 }
 
 ProgramWindows::ProgramWindows(SearchHistory& history, const PictureClassRegistry& pictures) {
+    if (!guard_.Acquire()) {
+        // A copy already runs: say so and end before anything else happens.
+        ShowWarningBox(texts::kAlreadyRunning);
+        Application.Terminate();
+        return;
+    }
     Make(main_, Form1, history);
     Make(about_, FormAbout, pictures);
     Make(settings_, FormSetting, history);
@@ -68,11 +76,18 @@ ProgramWindows::ProgramWindows(SearchHistory& history, const PictureClassRegistr
     rules_.settings = settings_.get();
     rules_.bulk = bulk_.get();
     rules_.Connect();
+    // After the main window's own (the history saved, the icon removed): the
+    // process may be ended any moment once the session ends, and a dead
+    // process would leave its marker on the desktop.
+    Application.WhenEnding(this, [this](bool sessionEnding) {
+        if (sessionEnding) guard_.Release();
+    });
 }
 
 // The windows go before their objects, the last made first, as at the end of
 // the loop; the global references stop pointing at them.
 ProgramWindows::~ProgramWindows() {
+    Application.ForgetListeners(this);
     for (Form* form : {static_cast<Form*>(bulk_.get()), static_cast<Form*>(settings_.get()),
                        static_cast<Form*>(about_.get()), static_cast<Form*>(main_.get())}) {
         if (!form) continue;
@@ -85,4 +100,7 @@ ProgramWindows::~ProgramWindows() {
     if (FormBulkWhoisLookupTool == bulk_.get()) FormBulkWhoisLookupTool = nullptr;
 }
 
-void ProgramWindows::Run(int showCommand) { Application.Run(showCommand); }
+void ProgramWindows::Run(int showCommand) {
+    Application.Run(showCommand);
+    guard_.Release();
+}

@@ -1,7 +1,8 @@
-// The owner of the program's windows: makes the four forms, hidden, in their
-// fixed order (main, About, settings, bulk) and holds the rules between them,
-// which window hides which and what the menu's entries and the settings
-// command show. The forms raise requests to it and know no other form.
+// The owner of the program's windows: guards against a second copy of the
+// program, makes the four forms, hidden, in their fixed order (main, About,
+// settings, bulk) and holds the rules between them, which window hides which
+// and what the menu's entries and the settings command show. The forms raise
+// requests to it and know no other form.
 #pragma once
 
 #include <memory>
@@ -13,6 +14,7 @@
 #include "forms/search_history.h"
 #include "forms/settings_window.h"
 #include "image/picture_classes.h"
+#include "win/single_instance.h"
 
 // The rules over the windows there are; a test's set may lack some.
 class WindowRules : public FormRequests {
@@ -37,21 +39,23 @@ public:
 class ProgramWindows {
 public:
     // Creates the forms hidden; the global references point at them while
-    // they live. A copy of the program already running stops the creation
-    // after the main form.
+    // they live. When a copy of the program already runs, says so and makes
+    // no form: the program ends.
     ProgramWindows(SearchHistory& history, const PictureClassRegistry& pictures);
     ~ProgramWindows();
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
 
     // Shows the main window as the show command says and runs the loop until
-    // the program ends; the windows are destroyed after it.
+    // the program ends; the windows are destroyed after it, then the marker
+    // of the running copy goes.
     void Run(int showCommand);
 
 private:
     template <class TFormClass, class... Arguments>
     void Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, Arguments&... arguments);
 
+    SingleInstanceGuard guard_;
     std::unique_ptr<TForm1> main_;
     std::unique_ptr<TFormAbout> about_;
     std::unique_ptr<TFormSetting> settings_;
