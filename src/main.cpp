@@ -1,16 +1,12 @@
 // The entry point: installs the failure box as the reporter of failures that
 // no handler dealt with, makes the one search history and the picture classes,
-// then the windows in their fixed order, and hands control to the application
-// object.
+// then the owner of the program's windows, and runs it.
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "forms/about_window.h"
-#include "forms/bulk_window.h"
-#include "forms/main_window.h"
+#include "forms/program_windows.h"
 #include "forms/search_history.h"
-#include "forms/settings_window.h"
 #include "image/picture_classes.h"
 #include "image/png_picture.h"
 #include "win/application.h"
@@ -37,10 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SearchHistory history(ExecutableFolder());
     PictureClassRegistry pictures;
     RegisterPngPicture(pictures);
-    Application.CreateForm(Form1, history);
-    Application.CreateForm(FormAbout, pictures);
-    Application.CreateForm(FormSetting, history);
-    Application.CreateForm(FormBulkWhoisLookupTool);
-    Application.Run(showCommand);
+    ProgramWindows windows(history, pictures);
+    windows.Run(showCommand);
     return 0;
 }

@@ -40,9 +40,7 @@ def problems_in(relative: str, text: str):
 # Circles that are still being taken apart, each as the set of its units. One
 # passes while it lasts, and fails the check once it is gone, so that its entry
 # goes with it.
-TOLERATED_CIRCLES = [
-    {'forms/about_window', 'forms/bulk_window', 'forms/main_window'},  # the forms still reach one another
-]
+TOLERATED_CIRCLES = []
 
 
 def unit_of(relative: str) -> str:

@@ -5,8 +5,6 @@
 
 #include "core/lookup_address.h"
 #include "core/texts.h"
-#include "forms/bulk_window.h"
-#include "forms/main_window.h"
 #include "forms/open_address.h"
 #include "win/application.h"
 #include "win/picture_draw.h"
@@ -87,8 +85,7 @@ void TFormAbout::FormCreate() {
 }
 
 bool TFormAbout::FormShow() {
-    if (Form1) Form1->Hide();
-    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+    Requests().AboutShowing();
     return true;
 }
 
@@ -100,7 +97,7 @@ bool TFormAbout::FormClose() {
 void TFormAbout::ExitClick() { Application.Terminate(); }
 
 void TFormAbout::CloseWindowClick() {
-    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
+    Requests().HideBulkWindow();
     Hide();
     Application.Restore();
 }

@@ -4,11 +4,12 @@
 
 #include <memory>
 
+#include "forms/form_requests.h"
 #include "image/picture_classes.h"
 #include "image/png_picture.h"
 #include "win/form.h"
 
-class TFormAbout : public Form {
+class TFormAbout : public Form, public RaisesRequests {
 public:
     enum ControlId {
         kBitBtn1 = 101,  // Exit

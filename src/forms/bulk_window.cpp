@@ -10,8 +10,6 @@
 #include "core/bulk_entry.h"
 #include "core/lookup_address.h"
 #include "core/texts.h"
-#include "forms/about_window.h"
-#include "forms/main_window.h"
 #include "forms/open_address.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
@@ -91,14 +89,9 @@ void TFormBulkWhoisLookupTool::ControlsCreated() {
 
 void TFormBulkWhoisLookupTool::FormCreate() { PlaceAboveNotificationArea(Handle()); }
 
-// Showing the bulk window closes the main window (history saved, program
-// hidden in the notification area) and hides the About window; when that
-// close fails (the history could not be saved), the window stays hidden.
-bool TFormBulkWhoisLookupTool::FormShow() {
-    if (Form1 && !Form1->Close()) return false;
-    if (FormAbout) FormAbout->Hide();
-    return true;
-}
+// The owner makes room for the window; when it cannot (the main window's
+// history could not be saved), the window stays hidden.
+bool TFormBulkWhoisLookupTool::FormShow() { return Requests().BulkWindowShowing(); }
 
 bool TFormBulkWhoisLookupTool::FormClose() {
     Application.Restore();

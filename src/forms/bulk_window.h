@@ -4,9 +4,10 @@
 
 #include <string>
 
+#include "forms/form_requests.h"
 #include "win/form.h"
 
-class TFormBulkWhoisLookupTool : public Form {
+class TFormBulkWhoisLookupTool : public Form, public RaisesRequests {
 public:
     enum ControlId { kBitBtnBulkLookup = 101, kMemo1 = 102, kLabel1 = 103, kLabel2 = 104 };
     static constexpr int kEntriesPerRun = 10;

@@ -8,16 +8,11 @@
 #include "core/lookup_address.h"
 #include "core/query_text.h"
 #include "core/texts.h"
-#include "forms/about_window.h"
-#include "forms/bulk_window.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
-#include "forms/settings_window.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/failure_boundary.h"
-#include "win/message_boxes.h"
-#include "win/tray_icon.h"
 #include "win/window_text.h"
 
 TForm1* Form1 = nullptr;
@@ -87,20 +82,14 @@ void TForm1::ControlsCreated() {
 }
 
 void TForm1::FormCreate() {
-    if (!guard_.Acquire()) {
-        // A copy already runs: say so and end before anything else happens.
-        ShowWarningBox(texts::kAlreadyRunning);
-        Application.Terminate();
-        return;
-    }
     // A history that cannot be read is reported; the window still starts
     // with an empty list and the rest of its set-up.
     RunReportingFailures([this] { history_.Load(); });
     // Queries committed since the last close are kept when the program ends.
     Application.WhenEnding(this, [this](bool sessionEnding) { ProgramEnding(sessionEnding); });
     // The icon's record; the icon itself comes with the first activation.
-    trayIconData_ = MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip,
-                                     SystemCodePage());
+    trayIcon_.Set(MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip,
+                                    SystemCodePage()));
     Application.OnMinimize = [this] { AppMinimize(); };
     PlaceAboveNotificationArea(Handle());
 }
@@ -116,19 +105,17 @@ void TForm1::ProgramEnding(bool sessionEnding) {
         // The session is going away: nobody is left to read a message.
     }
     // The process may be ended any moment now, and a dead process would
-    // leave its icon in the notification area and its marker on the desktop.
-    DeleteTrayIcon(trayIconData_);
-    guard_.Release();
+    // leave its icon in the notification area.
+    trayIcon_.Remove();
 }
 
 void TForm1::FormDestroy() {
     Application.OnMinimize = nullptr;
-    DeleteTrayIcon(trayIconData_);
-    guard_.Release();
+    trayIcon_.Remove();
 }
 
 void TForm1::FormActivate() {
-    AddTrayIcon(trayIconData_);
+    trayIcon_.Add();
     Application.HideTaskbarEntry();
 }
 
@@ -138,7 +125,7 @@ void TForm1::FormActivate() {
 void TForm1::AppMinimize() {
     Hide();
     Application.HideTaskbarEntry();
-    AddTrayIcon(trayIconData_);
+    trayIcon_.Add();
 }
 
 // A close request writes the history and hides the program instead of
@@ -173,20 +160,12 @@ void TForm1::RestoreMainWindow() {
 
 void TForm1::WhoisLookup1Click() {
     RestoreMainWindow();
-    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Hide();
-    if (FormAbout) FormAbout->Hide();
+    Requests().MainWindowRestored();
 }
 
-// A failed history save stops the entry: the main window stays.
-void TForm1::BulkWhoisLookup1Click() {
-    if (!Close()) return;
-    if (FormAbout) FormAbout->Close();
-    if (FormBulkWhoisLookupTool) FormBulkWhoisLookupTool->Show();
-}
+void TForm1::BulkWhoisLookup1Click() { Requests().ShowBulkWindow(); }
 
-void TForm1::About1Click() {
-    if (FormAbout) FormAbout->Show();
-}
+void TForm1::About1Click() { Requests().ShowAbout(); }
 
 // A typed character reaches the edit field as one UTF-16 unit, or a character
 // beyond them as two surrogates, one message each: the first is held until
@@ -231,9 +210,7 @@ void TForm1::ComboBoxSearchKeyPress(char key) {
 
 void TForm1::ComboBoxSearchExit() { history_.Commit(); }
 
-void TForm1::SettingsClick() {
-    if (FormSetting) FormSetting->Show();
-}
+void TForm1::SettingsClick() { Requests().ShowSettings(); }
 
 void TForm1::Command(int id, int notification) {
     switch (id) {
@@ -259,7 +236,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == TaskbarCreatedMessage()) {
         // The shell restarted without the icon: put it back.
-        AddTrayIcon(trayIconData_);
+        trayIcon_.Add();
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {

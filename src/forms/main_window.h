@@ -1,6 +1,6 @@
 // The main lookup window: a one-line, always-on-top tool window with the
-// search box and the Lookup button. Its creation step also guards against a
-// second copy of the program and loads the search history.
+// search box and the Lookup button. Its creation step also loads the search
+// history.
 #pragma once
 
 #include <string>
@@ -8,12 +8,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "forms/form_requests.h"
 #include "forms/search_history.h"
 #include "win/form.h"
 #include "win/handles.h"
-#include "win/single_instance.h"
+#include "win/tray_icon.h"
 
-class TForm1 : public Form {
+class TForm1 : public Form, public RaisesRequests {
 public:
     enum ControlId { kComboBoxSearch = 101, kBitBtnGo = 102 };
     // The window-menu entry that shows the settings window.
@@ -28,8 +29,7 @@ public:
     HWND SearchEdit() const;
     HWND BitBtnGo() const { return Control(kBitBtnGo); }
     std::string SearchText() const;
-    ATOM RunningAtom() const { return guard_.RunningAtom(); }
-    const NOTIFYICONDATAA& TrayIconData() const { return trayIconData_; }
+    const NOTIFYICONDATAA& TrayIconData() const { return trayIcon_.Data(); }
     HMENU PopupMenu1() const { return popupMenu1_.Get(); }
 
     void BitBtnGoClick();
@@ -56,13 +56,11 @@ private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam);
-    // Saves the history; at the end of the session also removes the icon
-    // and the marker.
+    // Saves the history; at the end of the session also removes the icon.
     void ProgramEnding(bool sessionEnding);
 
     SearchHistory& history_;
-    SingleInstanceGuard guard_;
-    NOTIFYICONDATAA trayIconData_{};  // all zero until the creation step fills it
+    TrayIcon trayIcon_;
     UniqueMenu popupMenu1_;
     WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
     wchar_t heldHighSurrogate_ = 0;     // the first half of a typed character, until the second comes

@@ -24,6 +24,14 @@ void TApplication::Initialize(HINSTANCE instance) {
                  {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0}, nullptr);
 }
 
+void TApplication::CreateForm(Form& form) {
+    if (terminated_) return;
+    forms_.push_back(&form);
+    form.Create(*this);
+}
+
+void TApplication::ForgetForm(const Form* form) { std::erase(forms_, form); }
+
 void TApplication::SetTitle(std::string title) {
     title_ = std::move(title);
     if (Handle()) SetWindowTextA(Handle(), title_.c_str());
@@ -96,11 +104,12 @@ void TApplication::Terminate() {
 }
 
 void TApplication::Shutdown() {
-    for (const auto& form : forms_) form->Hide();
+    for (Form* form : forms_) form->Hide();
     if (Handle()) ShowWindow(Handle(), SW_HIDE);
     while (!forms_.empty()) {
-        forms_.back()->Destroy();
+        Form* form = forms_.back();
         forms_.pop_back();
+        form->Destroy();
     }
     DestroyHandle();
 }
@@ -156,7 +165,7 @@ void TApplication::HideTaskbarEntry() {
 
 void TApplication::FormHidden(HWND hidden) {
     std::erase(hiddenByMinimize_, hidden);
-    for (const auto& form : forms_)
+    for (const Form* form : forms_)
         if (form->Visible()) return;
     HideTaskbarEntry();
 }

@@ -1,4 +1,4 @@
-// The application object: owns every form, holds the application title, owns
+// The application object: hosts every form, holds the application title, owns
 // the hidden top-level window that carries the program's taskbar entry (every
 // form is owned by it, so minimizing it hides them all) and runs the message
 // loop.
@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,19 +28,12 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title);
 
-    // Creates a form hidden and keeps it until shutdown; the first one created
-    // is the main form. The global reference is set before the creation step
-    // runs, so the step can reach its own form through it. After a terminate
-    // request no further form is created.
-    template <class TFormClass, class... Arguments>
-    void CreateForm(TFormClass*& reference, Arguments&&... arguments) {
-        if (terminated_) return;
-        auto form = std::make_unique<TFormClass>(std::forward<Arguments>(arguments)...);
-        reference = form.get();
-        forms_.push_back(std::move(form));
-        reference->Create(*this);
-    }
-    Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
+    // Creates a form hidden and hosts it until shutdown, or until the form is
+    // destroyed or forgotten; the first one created is the main form. After a
+    // terminate request no further form is created.
+    void CreateForm(Form& form);
+    void ForgetForm(const Form* form);
+    Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front(); }
 
     // Shows the main form (or, for a minimized show command, minimizes the
     // program) and runs the message loop until a terminate request, then shuts
@@ -73,7 +65,10 @@ public:
     HWND OwnerWindow() const override { return Handle(); }
     void FormShowing() override { ShowTaskbarEntry(); }
     void FormHidden(HWND form) override;
-    void FormDestroying(const Form* form) override { ForgetListeners(form); }
+    void FormDestroying(const Form* form) override {
+        ForgetListeners(form);
+        ForgetForm(form);
+    }
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
     std::function<void()> OnMinimize;
 
@@ -98,7 +93,7 @@ private:
     std::string title_;
     std::vector<HWND> hiddenByMinimize_;  // front to back
     std::vector<std::pair<const void*, EndingListener>> endingListeners_;
-    std::vector<std::unique_ptr<Form>> forms_;
+    std::vector<Form*> forms_;  // in creation order
     bool terminated_ = false;
     bool sessionEnded_ = false;  // its listeners have run
 };

@@ -37,9 +37,16 @@ NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, 
     return data;
 }
 
-void AddTrayIcon(const NOTIFYICONDATAA& data) { NotifyIcon(NIM_ADD, data); }
+void TrayIcon::Add() {
+    added_ = data_.hWnd != nullptr;
+    NotifyIcon(NIM_ADD, data_);
+}
 
-void DeleteTrayIcon(const NOTIFYICONDATAA& data) { NotifyIcon(NIM_DELETE, data); }
+void TrayIcon::Remove() {
+    if (!added_) return;
+    added_ = false;
+    NotifyIcon(NIM_DELETE, data_);
+}
 
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");

@@ -19,9 +19,27 @@ inline constexpr UINT kTrayCallbackMessage = 1357;
 // without splitting a character of the code page.
 NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, const CodePage& codePage);
 
-// Results are not examined; a record without a window does nothing.
-void AddTrayIcon(const NOTIFYICONDATAA& data);
-void DeleteTrayIcon(const NOTIFYICONDATAA& data);
+// The program's icon in the notification area over its life: added whenever
+// the program may have lost it (the shell's results are not examined; adding
+// an icon that shows does nothing), removed when the program or the session
+// ends, and at the latest with the object. Without a record nothing happens.
+class TrayIcon {
+public:
+    TrayIcon() = default;
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    ~TrayIcon() { Remove(); }
+
+    // The record; nothing shows until Add.
+    void Set(const NOTIFYICONDATAA& data) { data_ = data; }
+    const NOTIFYICONDATAA& Data() const { return data_; }
+    void Add();
+    void Remove();
+
+private:
+    NOTIFYICONDATAA data_{};  // all zero until set
+    bool added_ = false;
+};
 
 // Sent to top-level windows when the taskbar is (re)created, e.g. after the
 // shell restarted: the icon must then be added again.

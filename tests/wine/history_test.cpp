@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/history_rules.h"
-#include "forms/bulk_window.h"
+#include "forms/program_windows.h"
 #include "win/window_text.h"
 
 namespace {
@@ -90,8 +90,10 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
     BoxRecorder boxes;
     TFormBulkWhoisLookupTool bulk;
     bulk.Create(Application);
-    Form1 = form.get();
-    FormBulkWhoisLookupTool = &bulk;
+    WindowRules rules;
+    rules.main = form.get();
+    rules.bulk = &bulk;
+    rules.Connect();
     {
         FileLock lock(path);
         ASSERT_TRUE(lock.Held());
@@ -101,8 +103,7 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
         form->BulkWhoisLookup1Click();
         bulk.Show();
     }
-    Form1 = nullptr;
-    FormBulkWhoisLookupTool = nullptr;
+    form->SetRequests(nullptr);
     EXPECT_FALSE(bulk.Visible());
     ASSERT_EQ(boxes.boxes.size(), 3u);  // one for each close
     EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot create file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];

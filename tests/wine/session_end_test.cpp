@@ -15,11 +15,8 @@
 #include <string>
 
 #include "box_watcher.h"
-#include "forms/about_window.h"
-#include "forms/bulk_window.h"
-#include "forms/main_window.h"
 #include "forms/open_address.h"
-#include "forms/settings_window.h"
+#include "forms/program_windows.h"
 #include "image/picture_classes.h"
 #include "image/png_picture.h"
 #include "win/application.h"
@@ -78,10 +75,7 @@ protected:
     void StartProgram() {
         Application.Initialize(GetModuleHandleA(nullptr));
         RegisterPngPicture(pictures_);
-        Application.CreateForm(Form1, *history_);
-        Application.CreateForm(FormAbout, pictures_);
-        Application.CreateForm(FormSetting, *history_);
-        Application.CreateForm(FormBulkWhoisLookupTool);
+        windows_ = std::make_unique<ProgramWindows>(*history_, pictures_);
         forms_ = {Form1->Handle(), FormAbout->Handle(), FormSetting->Handle(), FormBulkWhoisLookupTool->Handle()};
         SetWindowTextA(Form1->ComboBoxSearch(), "first.example");
         PostKey(Form1->SearchEdit(), VK_RETURN);
@@ -102,6 +96,7 @@ protected:
     std::filesystem::path folder_;
     std::unique_ptr<SearchHistory> history_;
     PictureClassRegistry pictures_;
+    std::unique_ptr<ProgramWindows> windows_;
     std::array<HWND, 4> forms_{};
     int launches_ = 0, endAt_ = 2;
     AtTheEnd end_;
@@ -114,7 +109,7 @@ TEST_P(SessionEndTest, SavesAndEndsAfterTheHandlerReturns) {
     const Scenario& scenario = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     scenario.start();
-    Application.Run(SW_SHOWNORMAL);
+    windows_->Run(SW_SHOWNORMAL);
 
     EXPECT_EQ(launches_, scenario.launches);
     EXPECT_TRUE(end_.windowsAlive) << "a window went while its handler ran";

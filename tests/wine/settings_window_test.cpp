@@ -1,6 +1,6 @@
 // The settings window and its clearing of the history.
 #include "history_fixture.h"
-#include "forms/settings_window.h"
+#include "forms/program_windows.h"
 
 namespace {
 
@@ -68,9 +68,12 @@ TEST_F(ClearTest, FailedDeletionChangesNothing) {
 
 TEST_F(ClearTest, WindowMenuCommandShowsTheSettingsWindow) {
     StartForm();
-    FormSetting = setting.get();
+    WindowRules rules;
+    rules.main = form.get();
+    rules.settings = setting.get();
+    rules.Connect();
     SendMessageA(form->Handle(), WM_SYSCOMMAND, TForm1::kSettingsCommand, 0);
-    FormSetting = nullptr;
+    form->SetRequests(nullptr);
     EXPECT_TRUE(IsWindowVisible(setting->Handle()));
 }
 
