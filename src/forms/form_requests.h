@@ -16,6 +16,8 @@ public:
     virtual void AboutShowing() = 0;
     // About's "Close Window" takes the bulk window with it.
     virtual void HideBulkWindow() = 0;
+    // The main window's search box is made: its history can fill it.
+    virtual void MainWindowCreated() = 0;
 
 protected:
     ~FormRequests() = default;
@@ -31,6 +33,7 @@ public:
     bool BulkWindowShowing() override { return true; }
     void AboutShowing() override {}
     void HideBulkWindow() override {}
+    void MainWindowCreated() override {}
 };
 
 // The requests a form raises, nobody's until the owner sets itself.

@@ -82,31 +82,12 @@ void TForm1::ControlsCreated() {
 }
 
 void TForm1::FormCreate() {
-    // A history that cannot be read is reported; the window still starts
-    // with an empty list and the rest of its set-up.
-    RunReportingFailures([this] { history_.Load(); });
-    // Queries committed since the last close are kept when the program ends.
-    Application.WhenEnding(this, [this](bool sessionEnding) { ProgramEnding(sessionEnding); });
+    Requests().MainWindowCreated();
     // The icon's record; the icon itself comes with the first activation.
     trayIcon_.Set(MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip,
                                     SystemCodePage()));
     Application.OnMinimize = [this] { AppMinimize(); };
     PlaceAboveNotificationArea(Handle());
-}
-
-void TForm1::ProgramEnding(bool sessionEnding) {
-    if (!sessionEnding) {
-        RunReportingFailures([this] { history_.Save(); });
-        return;
-    }
-    try {
-        history_.Save();
-    } catch (...) {
-        // The session is going away: nobody is left to read a message.
-    }
-    // The process may be ended any moment now, and a dead process would
-    // leave its icon in the notification area.
-    trayIcon_.Remove();
 }
 
 void TForm1::FormDestroy() {

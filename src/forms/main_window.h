@@ -1,6 +1,5 @@
 // The main lookup window: a one-line, always-on-top tool window with the
-// search box and the Lookup button. Its creation step also loads the search
-// history.
+// search box and the Lookup button.
 #pragma once
 
 #include <string>
@@ -42,6 +41,7 @@ public:
     void BulkWhoisLookup1Click();
     void About1Click();
     void AppMinimize();
+    void RemoveTrayIcon() { trayIcon_.Remove(); }
 
 protected:
     void ControlsCreated() override;
@@ -56,8 +56,6 @@ private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam);
-    // Saves the history; at the end of the session also removes the icon.
-    void ProgramEnding(bool sessionEnding);
 
     SearchHistory& history_;
     TrayIcon trayIcon_;

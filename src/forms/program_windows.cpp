@@ -1,8 +1,13 @@
 #include "forms/program_windows.h"
 
+#include <type_traits>
+
 #include "core/texts.h"
 #include "win/application.h"
+#include "win/failure_boundary.h"
 #include "win/message_boxes.h"
+
+WindowRules::~WindowRules() { Application.ForgetListeners(this); }
 
 void WindowRules::Connect() {
     for (RaisesRequests* form : {static_cast<RaisesRequests*>(main), static_cast<RaisesRequests*>(about),
@@ -49,6 +54,33 @@ void WindowRules::HideBulkWindow() {
     if (bulk) bulk->Hide();
 }
 
+// A history that cannot be read is reported; the main window still starts
+// with an empty list and the rest of its set-up.
+void WindowRules::MainWindowCreated() {
+    if (history) RunReportingFailures([this] { history->Load(); });
+}
+
+// Queries committed since the last close are kept when the program ends.
+void WindowRules::ListenForEnding() {
+    Application.WhenEnding(this, [this](bool sessionEnding) { ProgramEnding(sessionEnding); });
+}
+
+void WindowRules::ProgramEnding(bool sessionEnding) {
+    if (!history) return;
+    if (!sessionEnding) {
+        RunReportingFailures([this] { history->Save(); });
+        return;
+    }
+    try {
+        history->Save();
+    } catch (...) {
+        // The session is going away: nobody is left to read a message.
+    }
+    // The process may be ended any moment now, and a dead process would
+    // leave its icon in the notification area.
+    if (main) main->RemoveTrayIcon();
+}
+
 // The global reference is set before the creation step runs, so the step can
 // reach its own form through it. After a terminate request (a copy already
 // runs) no further form is made.
@@ -57,6 +89,9 @@ void ProgramWindows::Make(std::unique_ptr<TFormClass>& form, TFormClass*& refere
     if (Application.Terminated()) return;
     form = std::make_unique<TFormClass>(arguments...);
     reference = form.get();
+    // The creation step may already raise a request (the main window's
+    // history load).
+    if constexpr (std::is_base_of_v<RaisesRequests, TFormClass>) form->SetRequests(&rules_);
     Application.CreateForm(*form);
 }
 
@@ -67,6 +102,7 @@ ProgramWindows::ProgramWindows(SearchHistory& history, const PictureClassRegistr
         Application.Terminate();
         return;
     }
+    rules_.history = &history;
     Make(main_, Form1, history);
     Make(about_, FormAbout, pictures);
     Make(settings_, FormSetting, history);
@@ -76,7 +112,8 @@ ProgramWindows::ProgramWindows(SearchHistory& history, const PictureClassRegistr
     rules_.settings = settings_.get();
     rules_.bulk = bulk_.get();
     rules_.Connect();
-    // After the main window's own (the history saved, the icon removed): the
+    rules_.ListenForEnding();
+    // After the rules' own (the history saved, the icon removed): the
     // process may be ended any moment once the session ends, and a dead
     // process would leave its marker on the desktop.
     Application.WhenEnding(this, [this](bool sessionEnding) {

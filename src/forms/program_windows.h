@@ -16,16 +16,26 @@
 #include "image/picture_classes.h"
 #include "win/single_instance.h"
 
-// The rules over the windows there are; a test's set may lack some.
+// The rules over the windows there are; a test's set may lack some. The
+// history, when there is one, is loaded as the main window is made and saved
+// when the program ends.
 class WindowRules : public FormRequests {
 public:
     TForm1* main = nullptr;
     TFormAbout* about = nullptr;
     TFormSetting* settings = nullptr;
     TFormBulkWhoisLookupTool* bulk = nullptr;
+    SearchHistory* history = nullptr;
+
+    WindowRules() = default;
+    ~WindowRules();
+    WindowRules(const WindowRules&) = delete;
+    WindowRules& operator=(const WindowRules&) = delete;
 
     // Every window there is raises its requests here.
     void Connect();
+    // From now on the end of the program saves the history.
+    void ListenForEnding();
 
     void ShowBulkWindow() override;
     void ShowAbout() override;
@@ -34,6 +44,11 @@ public:
     bool BulkWindowShowing() override;
     void AboutShowing() override;
     void HideBulkWindow() override;
+    void MainWindowCreated() override;
+
+private:
+    // Saves the history; at the end of the session also removes the icon.
+    void ProgramEnding(bool sessionEnding);
 };
 
 class ProgramWindows {

@@ -13,6 +13,7 @@
 #include "box_watcher.h"
 #include "forms/main_window.h"
 #include "forms/open_address.h"
+#include "forms/program_windows.h"
 #include "forms/search_history.h"
 #include "win/application.h"
 
@@ -89,6 +90,7 @@ protected:
     void TearDown() override {
         Application.Restore();
         form.reset();
+        ownerRules.reset();
         SetShellLauncher(previous_);
         DeleteFileW(path.c_str());
         DeleteFileW((path + L".new").c_str());
@@ -98,6 +100,12 @@ protected:
 
     void StartForm() {
         form = std::make_unique<TForm1>(*history);
+        // The owner's rules over this one window load and save its history.
+        ownerRules = std::make_unique<WindowRules>();
+        ownerRules->main = form.get();
+        ownerRules->history = history.get();
+        form->SetRequests(ownerRules.get());
+        ownerRules->ListenForEnding();
         form->Create(Application);
         form->Show();
         SetForegroundWindow(form->Handle());
@@ -128,6 +136,7 @@ protected:
     std::wstring folder, path;
     std::unique_ptr<SearchHistory> history;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowRules> ownerRules;
     std::vector<std::string> opened;
 
 private:
