@@ -37,12 +37,6 @@ def problems_in(relative: str, text: str):
             yield f'{relative}: includes "{header}" from a higher layer'
 
 
-# Circles that are still being taken apart, each as the set of its units. One
-# passes while it lasts, and fails the check once it is gone, so that its entry
-# goes with it.
-TOLERATED_CIRCLES = []
-
-
 def unit_of(relative: str) -> str:
     return relative.rsplit('.', 1)[0]
 
@@ -98,13 +92,8 @@ def circles_in(files: dict) -> list:
     return sorted(found)
 
 
-def circle_problems(files: dict, tolerated: list) -> list:
-    circles = circles_in(files)
-    problems = [f'{", ".join(circle)}: include one another in a circle'
-                for circle in circles if not any(set(circle) <= known for known in tolerated)]
-    problems += [f'{", ".join(sorted(known))}: no longer a circle; drop it from TOLERATED_CIRCLES'
-                 for known in tolerated if not any(set(circle) <= known for circle in circles)]
-    return problems
+def circle_problems(files: dict) -> list:
+    return [f'{", ".join(circle)}: include one another in a circle' for circle in circles_in(files)]
 
 
 SELF_CHECK = [
@@ -138,9 +127,6 @@ def main() -> int:
         assert bool(list(problems_in(relative, text))) == bad, (relative, text)
     for files, circles in CIRCLE_SELF_CHECK:
         assert circles_in(files) == circles, (files, circles_in(files))
-    tolerated_example = [{'forms/a', 'forms/b', 'forms/c', 'forms/d'}, {'win/x', 'win/y'}]
-    assert circle_problems(CIRCLE_SELF_CHECK[1][0], tolerated_example) == [
-        'win/x, win/y: no longer a circle; drop it from TOLERATED_CIRCLES'], 'a tolerated circle that is gone'
     src = pathlib.Path(sys.argv[1])
     found = []
     files = {}
@@ -149,10 +135,7 @@ def main() -> int:
             relative = path.relative_to(src).as_posix()
             files[relative] = path.read_text(encoding='utf-8', errors='replace')
             found += problems_in(relative, files[relative])
-    found += circle_problems(files, TOLERATED_CIRCLES)
-    for circle in circles_in(files):
-        if any(set(circle) <= known for known in TOLERATED_CIRCLES):
-            print(f'note: {", ".join(circle)}: a tolerated circle')
+    found += circle_problems(files)
     for line in found:
         print(line)
     print(f'{len(found)} layering problem(s)')
