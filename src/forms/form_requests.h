@@ -2,6 +2,8 @@
 // other form, so whatever concerns another window goes through here.
 #pragma once
 
+#include <windows.h>
+
 class FormRequests {
 public:
     // The notification-area menu's entries and the settings command.
@@ -16,8 +18,17 @@ public:
     virtual void AboutShowing() = 0;
     // About's "Close Window" takes the bulk window with it.
     virtual void HideBulkWindow() = 0;
-    // The main window's search box is made: its history can fill it.
+    // The main window's search box is made: its history can fill it, and
+    // the program's icon can be prepared for the window.
     virtual void MainWindowCreated() = 0;
+    // The main window was activated: the program lives in the icon from now.
+    virtual void MainWindowActivated() = 0;
+    // The icon asked for its menu, to open at `at` (screen coordinates).
+    virtual void OpenTrayMenu(POINT at) = 0;
+    // The shell's taskbar was made again, without the program's icon.
+    virtual void TaskbarCreated() = 0;
+    // The main window is going: nothing may refer to it any more.
+    virtual void MainWindowDestroyed() = 0;
 
 protected:
     ~FormRequests() = default;
@@ -34,6 +45,10 @@ public:
     void AboutShowing() override {}
     void HideBulkWindow() override {}
     void MainWindowCreated() override {}
+    void MainWindowActivated() override {}
+    void OpenTrayMenu(POINT) override {}
+    void TaskbarCreated() override {}
+    void MainWindowDestroyed() override {}
 };
 
 // The requests a form raises, nobody's until the owner sets itself.

@@ -10,9 +10,9 @@
 #include "core/texts.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
-#include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/failure_boundary.h"
+#include "win/tray_icon.h"
 #include "win/window_text.h"
 
 TForm1* Form1 = nullptr;
@@ -46,8 +46,8 @@ constexpr char kFormProperty[] = "Quorvane.TForm1";
 TForm1::TForm1(SearchHistory& history) : Form(kLayout), history_(history) {}
 
 // The base's destructor could run only the base's own destruction step: a
-// window destroyed without the shutdown (a test's) must still take back its
-// minimize handler, which would otherwise point at a dead window.
+// window destroyed without the shutdown (a test's) must still tell the owner,
+// whose minimize handler and icon would otherwise refer to a dead window.
 TForm1::~TForm1() { Destroy(); }
 
 HWND TForm1::SearchEdit() const {
@@ -74,40 +74,16 @@ void TForm1::ControlsCreated() {
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kSettingsCommand, texts::kSettingsCommand);
-
-    popupMenu1_.Reset(CreatePopupMenu());
-    AppendMenuA(popupMenu1_.Get(), MF_STRING, kWhoisLookup1, texts::kMenuWhoisLookup);
-    AppendMenuA(popupMenu1_.Get(), MF_STRING, kBulkWhoisLookup1, texts::kMenuBulkWhoisLookup);
-    AppendMenuA(popupMenu1_.Get(), MF_STRING, kAbout1, texts::kMenuAboutExit);
 }
 
 void TForm1::FormCreate() {
     Requests().MainWindowCreated();
-    // The icon's record; the icon itself comes with the first activation.
-    trayIcon_.Set(MakeTrayIconData(Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"), texts::kTrayTip,
-                                    SystemCodePage()));
-    Application.OnMinimize = [this] { AppMinimize(); };
     PlaceAboveNotificationArea(Handle());
 }
 
-void TForm1::FormDestroy() {
-    Application.OnMinimize = nullptr;
-    trayIcon_.Remove();
-}
+void TForm1::FormDestroy() { Requests().MainWindowDestroyed(); }
 
-void TForm1::FormActivate() {
-    trayIcon_.Add();
-    Application.HideTaskbarEntry();
-}
-
-// The program hides in the notification area. The icon is added here too: a
-// program started minimized was never activated, and a hidden program
-// without its icon could not be brought back.
-void TForm1::AppMinimize() {
-    Hide();
-    Application.HideTaskbarEntry();
-    trayIcon_.Add();
-}
+void TForm1::FormActivate() { Requests().MainWindowActivated(); }
 
 // A close request writes the history and hides the program instead of
 // closing; a failure to write stops it there, and the window stays.
@@ -126,7 +102,7 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
         case WM_RBUTTONDOWN: {
             POINT at{};
             GetCursorPos(&at);
-            TrackTrayMenu(Handle(), popupMenu1_.Get(), at);
+            Requests().OpenTrayMenu(at);
             break;
         }
     }
@@ -216,8 +192,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == TaskbarCreatedMessage()) {
-        // The shell restarted without the icon: put it back.
-        trayIcon_.Add();
+        Requests().TaskbarCreated();
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {

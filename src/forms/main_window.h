@@ -5,20 +5,18 @@
 #include <string>
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "forms/form_requests.h"
 #include "forms/search_history.h"
 #include "win/form.h"
-#include "win/handles.h"
-#include "win/tray_icon.h"
 
 class TForm1 : public Form, public RaisesRequests {
 public:
     enum ControlId { kComboBoxSearch = 101, kBitBtnGo = 102 };
     // The window-menu entry that shows the settings window.
     static constexpr UINT kSettingsCommand = 0x0010;
-    // The notification-area menu's entries, in order.
+    // The notification-area menu's entries, in order; their commands come
+    // to this window, which owns the menu while it is open.
     enum MenuId { kWhoisLookup1 = 201, kBulkWhoisLookup1 = 202, kAbout1 = 203 };
 
     explicit TForm1(SearchHistory& history);
@@ -28,8 +26,6 @@ public:
     HWND SearchEdit() const;
     HWND BitBtnGo() const { return Control(kBitBtnGo); }
     std::string SearchText() const;
-    const NOTIFYICONDATAA& TrayIconData() const { return trayIcon_.Data(); }
-    HMENU PopupMenu1() const { return popupMenu1_.Get(); }
 
     void BitBtnGoClick();
     void ComboBoxSearchKeyPress(char key);
@@ -40,8 +36,6 @@ public:
     void WhoisLookup1Click();
     void BulkWhoisLookup1Click();
     void About1Click();
-    void AppMinimize();
-    void RemoveTrayIcon() { trayIcon_.Remove(); }
 
 protected:
     void ControlsCreated() override;
@@ -58,8 +52,6 @@ private:
     LRESULT SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam);
 
     SearchHistory& history_;
-    TrayIcon trayIcon_;
-    UniqueMenu popupMenu1_;
     WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
     wchar_t heldHighSurrogate_ = 0;     // the first half of a typed character, until the second comes
 };

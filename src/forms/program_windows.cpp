@@ -3,11 +3,15 @@
 #include <type_traits>
 
 #include "core/texts.h"
+#include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/failure_boundary.h"
 #include "win/message_boxes.h"
 
-WindowRules::~WindowRules() { Application.ForgetListeners(this); }
+WindowRules::~WindowRules() {
+    Application.ForgetListeners(this);
+    if (minimizeHooked_) Application.OnMinimize = nullptr;
+}
 
 void WindowRules::Connect() {
     for (RaisesRequests* form : {static_cast<RaisesRequests*>(main), static_cast<RaisesRequests*>(about),
@@ -58,6 +62,44 @@ void WindowRules::HideBulkWindow() {
 // with an empty list and the rest of its set-up.
 void WindowRules::MainWindowCreated() {
     if (history) RunReportingFailures([this] { history->Load(); });
+    if (!main) return;
+    // The icon's record; the icon itself comes with the first activation.
+    trayIcon_.Set(MakeTrayIconData(main->Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"),
+                                   texts::kTrayTip, SystemCodePage()));
+    popupMenu1_.Reset(CreatePopupMenu());
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, TForm1::kWhoisLookup1, texts::kMenuWhoisLookup);
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, TForm1::kBulkWhoisLookup1, texts::kMenuBulkWhoisLookup);
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, TForm1::kAbout1, texts::kMenuAboutExit);
+    Application.OnMinimize = [this] { AppMinimize(); };
+    minimizeHooked_ = true;
+}
+
+void WindowRules::MainWindowActivated() {
+    trayIcon_.Add();
+    Application.HideTaskbarEntry();
+}
+
+// The menu's commands arrive at the main window, which owns it while open.
+void WindowRules::OpenTrayMenu(POINT at) {
+    if (main && popupMenu1_) TrackTrayMenu(main->Handle(), popupMenu1_.Get(), at);
+}
+
+void WindowRules::TaskbarCreated() { trayIcon_.Add(); }
+
+void WindowRules::MainWindowDestroyed() {
+    if (minimizeHooked_) Application.OnMinimize = nullptr;
+    minimizeHooked_ = false;
+    trayIcon_.Remove();
+    main = nullptr;
+}
+
+// The program hides in the notification area. The icon is added here too: a
+// program started minimized was never activated, and a hidden program
+// without its icon could not be brought back.
+void WindowRules::AppMinimize() {
+    if (main) main->Hide();
+    Application.HideTaskbarEntry();
+    trayIcon_.Add();
 }
 
 // Queries committed since the last close are kept when the program ends.
@@ -78,17 +120,19 @@ void WindowRules::ProgramEnding(bool sessionEnding) {
     }
     // The process may be ended any moment now, and a dead process would
     // leave its icon in the notification area.
-    if (main) main->RemoveTrayIcon();
+    trayIcon_.Remove();
 }
 
-// The global reference is set before the creation step runs, so the step can
-// reach its own form through it. After a terminate request (a copy already
-// runs) no further form is made.
+// The global reference and the rules' are set before the creation step runs,
+// so the step can reach its own form through them. After a terminate request
+// (a copy already runs) no further form is made.
 template <class TFormClass, class... Arguments>
-void ProgramWindows::Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, Arguments&... arguments) {
+void ProgramWindows::Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, TFormClass*& rule,
+                          Arguments&... arguments) {
     if (Application.Terminated()) return;
     form = std::make_unique<TFormClass>(arguments...);
     reference = form.get();
+    rule = form.get();
     // The creation step may already raise a request (the main window's
     // history load).
     if constexpr (std::is_base_of_v<RaisesRequests, TFormClass>) form->SetRequests(&rules_);
@@ -103,14 +147,10 @@ ProgramWindows::ProgramWindows(SearchHistory& history, const PictureClassRegistr
         return;
     }
     rules_.history = &history;
-    Make(main_, Form1, history);
-    Make(about_, FormAbout, pictures);
-    Make(settings_, FormSetting, history);
-    Make(bulk_, FormBulkWhoisLookupTool);
-    rules_.main = main_.get();
-    rules_.about = about_.get();
-    rules_.settings = settings_.get();
-    rules_.bulk = bulk_.get();
+    Make(main_, Form1, rules_.main, history);
+    Make(about_, FormAbout, rules_.about, pictures);
+    Make(settings_, FormSetting, rules_.settings, history);
+    Make(bulk_, FormBulkWhoisLookupTool, rules_.bulk);
     rules_.Connect();
     rules_.ListenForEnding();
     // After the rules' own (the history saved, the icon removed): the

@@ -14,11 +14,15 @@
 #include "forms/search_history.h"
 #include "forms/settings_window.h"
 #include "image/picture_classes.h"
+#include "win/handles.h"
 #include "win/single_instance.h"
+#include "win/tray_icon.h"
 
 // The rules over the windows there are; a test's set may lack some. The
 // history, when there is one, is loaded as the main window is made and saved
-// when the program ends.
+// when the program ends. The program's icon in the notification area and its
+// menu belong here: from the main window's making to its end, minimizing the
+// program hides it in that icon.
 class WindowRules : public FormRequests {
 public:
     TForm1* main = nullptr;
@@ -45,10 +49,23 @@ public:
     void AboutShowing() override;
     void HideBulkWindow() override;
     void MainWindowCreated() override;
+    void MainWindowActivated() override;
+    void OpenTrayMenu(POINT at) override;
+    void TaskbarCreated() override;
+    void MainWindowDestroyed() override;
+
+    const NOTIFYICONDATAA& TrayIconData() const { return trayIcon_.Data(); }
+    HMENU PopupMenu1() const { return popupMenu1_.Get(); }
 
 private:
+    // The program's minimize notification: it hides in the icon.
+    void AppMinimize();
     // Saves the history; at the end of the session also removes the icon.
     void ProgramEnding(bool sessionEnding);
+
+    TrayIcon trayIcon_;
+    UniqueMenu popupMenu1_;
+    bool minimizeHooked_ = false;
 };
 
 class ProgramWindows {
@@ -68,7 +85,8 @@ public:
 
 private:
     template <class TFormClass, class... Arguments>
-    void Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, Arguments&... arguments);
+    void Make(std::unique_ptr<TFormClass>& form, TFormClass*& reference, TFormClass*& rule,
+              Arguments&... arguments);
 
     SingleInstanceGuard guard_;
     std::unique_ptr<TForm1> main_;

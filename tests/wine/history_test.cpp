@@ -125,7 +125,7 @@ TEST_F(HistoryTest, UnreadableFileIsReportedAndTheWindowStillStarts) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot open file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
     EXPECT_EQ(Entries_(), Entries{});
-    EXPECT_EQ(form->TrayIconData().hWnd, form->Handle());  // the rest of the set-up ran
+    EXPECT_EQ(ownerRules->TrayIconData().hWnd, form->Handle());  // the rest of the set-up ran
 }
 
 std::string Repeated(const std::string& text, size_t times) {

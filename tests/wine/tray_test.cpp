@@ -41,8 +41,8 @@ std::vector<std::string> MenuEntries(HMENU menu) {
 
 TEST_F(TrayTest, CloseSavesAndHidesTheProgramAndTheIconBringsItBack) {
     StartForm();
-    EXPECT_EQ(form->TrayIconData().hWnd, form->Handle());
-    EXPECT_EQ(MenuEntries(form->PopupMenu1()),
+    EXPECT_EQ(ownerRules->TrayIconData().hWnd, form->Handle());
+    EXPECT_EQ(MenuEntries(ownerRules->PopupMenu1()),
               (std::vector<std::string>{"&Whois Lookup", "Bulk Whois Lookup", "&About / Exit"}));
 
     TypeAndPress("kept.example", VK_RETURN);
