@@ -4,7 +4,12 @@ the program's manifest, and plain), interleaved, under Wine on a private X
 screen. Prints medians and ratios.
 
   bench/startup.py [RUNS]            (after: cmake --build --preset win64)
+  bench/startup.py --before EXE [RUNS]
   bench/startup.py --history [RUNS]
+
+With --before, a build of Quorvane.exe from before a change (copied aside,
+e.g. to build/win64/bench-before/) joins the run, just before the current one,
+so that both are measured in the same interleaved runs against the peers.
 
 With --history, copies of Quorvane.exe beside different History.txt files
 instead, each against the copy without one: a normal file of 200 entries, and
@@ -53,11 +58,13 @@ def history_programs(build):
     return ["--base-first"], programs
 
 
-def peer_programs(build):
+def peer_programs(build, before=None):
+    earlier = [winebench.windows_path(before), "WHOIS Lookup"] if before else []
     return [], [
         winebench.windows_path(build / "bench" / "minimal_peer_plain.exe"), "Minimal Peer",
         winebench.windows_path(build / "bench" / "minimal_peer.exe"), "Minimal Peer",
         winebench.windows_path(build / "bench" / "minimal_peer_windows.exe"), "Minimal Peer",
+        *earlier,
         winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"]
 
 
@@ -65,10 +72,19 @@ def main():
     args = sys.argv[1:]
     history = "--history" in args
     args = [a for a in args if a != "--history"]
+    before = None
+    if "--before" in args:
+        at = args.index("--before")
+        if at + 1 >= len(args):
+            sys.exit("startup.py: --before needs the path of an earlier Quorvane.exe")
+        before = Path(args[at + 1])
+        del args[at:at + 2]
+        if not before.is_file():
+            sys.exit(f"startup.py: no program at {before}")
     runs = args[0] if args else "25"
     build = root / "build" / "win64"
     prefix = build / "wineprefix-bench"
-    options, programs = (history_programs if history else peer_programs)(build)
+    options, programs = history_programs(build) if history else peer_programs(build, before)
     winebench.setup_prefix(prefix)
     with winebench.session(prefix) as env:
         # Output goes straight to the terminal: Wine's long-lived processes

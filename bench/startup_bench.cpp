@@ -1,7 +1,8 @@
 // Start-up of Quorvane.exe against peers, interleaved run by run: time from
 // CreateProcess to the visible main window, and the peak working set then.
 // The last program given is the one measured; every other one is a peer. With
-// --base-first, every program is compared with the first instead.
+// --base-first, every program is compared with the first instead. Time ratios
+// come twice: of the medians, and the median of the ratios within each run.
 //   startup_bench [--base-first] RUNS EXE CAPTION [EXE CAPTION ...]
 #include <windows.h>
 #include <psapi.h>
@@ -57,6 +58,17 @@ std::string Label(const std::string& path, bool byFolder) {
     return path.substr(folder + 1, file - folder - 1);
 }
 
+// A program's label: its name, or with --base-first its folder's; a name that
+// two programs share (a build before a change beside the current one) gets
+// its folder's in front.
+std::string Label(const std::vector<Program>& programs, const Program& program, bool baseFirst) {
+    if (baseFirst) return Label(program.exe, true);
+    const std::string name = Label(program.exe, false);
+    for (const Program& other : programs)
+        if (&other != &program && Label(other.exe, false) == name) return Label(program.exe, true) + "\\" + name;
+    return name;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,21 +87,35 @@ int main(int argc, char** argv) {
             p.milliseconds.clear();
             p.peakMegabytes.clear();
         }
+        // Each run starts one program further on, so that none always
+        // follows the same one (the end of a process goes on after it is
+        // gone, and slows whichever starts next).
         for (int run = 0; run < runs; ++run)
-            for (Program& p : programs) Measure(p);
+            for (size_t i = 0; i < programs.size(); ++i) Measure(programs[(run + i) % programs.size()]);
     } catch (const DriverFailure& failure) {
         std::fprintf(stderr, "FAIL: %s\n", failure.what.c_str());
         return 1;
     }
     const Program& measured = baseFirst ? programs.front() : programs.back();
     const double ms = Median(measured.milliseconds), mb = Median(measured.peakMegabytes);
+    // The machine's load changes from second to second; the programs of one
+    // run start within about a second of each other, so the ratio within each
+    // run, its median over the runs, is the steadier figure.
+    auto runRatio = [&](const Program& p) {
+        std::vector<double> ratios;
+        for (size_t run = 0; run < p.milliseconds.size(); ++run)
+            ratios.push_back(baseFirst ? p.milliseconds[run] / measured.milliseconds[run]
+                                       : measured.milliseconds[run] / p.milliseconds[run]);
+        return Median(ratios);
+    };
     std::printf("%d interleaved runs each; medians; ratios %s\n", runs,
                 baseFirst ? "of each program to the first" : "of the last program to each");
-    std::printf("%-40s %9s %9s %12s %12s\n", "program", "start ms", "peak MB", "time ratio", "MB above");
+    std::printf("%-40s %9s %9s %12s %12s %12s\n", "program", "start ms", "peak MB", "time ratio", "run ratio",
+                "MB above");
     for (const Program& p : programs) {
         const double pms = Median(p.milliseconds), pmb = Median(p.peakMegabytes);
-        std::printf("%-40s %9.1f %9.2f %12.3f %12.2f\n", Label(p.exe, baseFirst).c_str(), pms, pmb,
-                    baseFirst ? pms / ms : ms / pms, baseFirst ? pmb - mb : mb - pmb);
+        std::printf("%-40s %9.1f %9.2f %12.3f %12.3f %12.2f\n", Label(programs, p, baseFirst).c_str(), pms, pmb,
+                    baseFirst ? pms / ms : ms / pms, runRatio(p), baseFirst ? pmb - mb : mb - pmb);
     }
     return 0;
 }
