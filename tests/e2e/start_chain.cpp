@@ -68,24 +68,33 @@ void TenCopiesAtOnce() {
 }
 
 // The main window appears with its caption, on top, as a tool window with the
-// designed client size.
+// designed client size; whatever the launcher asks short of a minimized start,
+// it shows normally, becomes the active window, and no taskbar entry stays.
 void StartsAndShowsMainWindow() {
-    ChildProcess process;
-    Launch(process, g_exe);
-    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
-    char className[64] = {};
-    GetClassNameA(main, className, sizeof className);
-    Check(std::strcmp(className, "TForm1") == 0, std::string("main window class is ") + className);
-    const LONG_PTR exStyle = GetWindowLongPtrA(main, GWL_EXSTYLE);
-    Check(exStyle & WS_EX_TOPMOST, "main window is not always on top");
-    Check(exStyle & WS_EX_TOOLWINDOW, "main window is not a tool window");
-    RECT client{};
-    GetClientRect(main, &client);
-    const UINT dpi = GetDpiForWindow(main);
-    Check(client.right == MulDiv(296, dpi, 96) && client.bottom == MulDiv(35, dpi, 96),
-          "client area is " + std::to_string(client.right) + " x " + std::to_string(client.bottom) +
-              " at " + std::to_string(dpi) + " DPI");
-    EndAndCheckNothingLeft(process);
+    // -1: no show command in the launch at all.
+    for (const int showCommand : {-1, SW_SHOWNORMAL, SW_SHOWMAXIMIZED, SW_HIDE}) {
+        const std::string launch = " (show command " + std::to_string(showCommand) + ")";
+        ChildProcess process;
+        Launch(process, g_exe, showCommand);
+        const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+        WaitUntil([&] { return GetForegroundWindow() == main; }, "main window not active" + launch);
+        Deliver(main, WM_NULL, 0, 0);  // answered once start-up is over and the loop runs
+        Check(!IsWindowVisible(AppWindow(process)), "taskbar entry shows" + launch);
+        Check(!IsZoomed(main) && !IsIconic(main), "main window not in its normal state" + launch);
+        char className[64] = {};
+        GetClassNameA(main, className, sizeof className);
+        Check(std::strcmp(className, "TForm1") == 0, std::string("main window class is ") + className);
+        const LONG_PTR exStyle = GetWindowLongPtrA(main, GWL_EXSTYLE);
+        Check(exStyle & WS_EX_TOPMOST, "main window is not always on top");
+        Check(exStyle & WS_EX_TOOLWINDOW, "main window is not a tool window");
+        RECT client{};
+        GetClientRect(main, &client);
+        const UINT dpi = GetDpiForWindow(main);
+        Check(client.right == MulDiv(296, dpi, 96) && client.bottom == MulDiv(35, dpi, 96),
+              "client area is " + std::to_string(client.right) + " x " + std::to_string(client.bottom) + " at " +
+                  std::to_string(dpi) + " DPI" + launch);
+        EndAndCheckNothingLeft(process);
+    }
 }
 
 // The window and its controls are where the layout puts them.
