@@ -63,7 +63,9 @@ void TApplication::Run(int showCommand) {
             if (minimized) {
                 Minimize();
             } else {
-                ShowMainFormAtStart(*main);
+                ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+                main->Show();
+                SetForegroundWindow(main->Handle());
             }
         }
         MSG msg;
@@ -71,18 +73,6 @@ void TApplication::Run(int showCommand) {
         if (!sessionEnded_) NotifyEnding(false);
     }
     Shutdown();
-}
-
-// The main form's first show activates it, and its activation normally hides
-// the taskbar entry again: the entry's show waits until the show and the
-// activation are over and happens only if nothing hid it meanwhile, which
-// spares the display a window shown and hidden at once.
-void TApplication::ShowMainFormAtStart(Form& main) {
-    entryShowHeld_ = true;
-    main.Show();
-    SetForegroundWindow(main.Handle());
-    entryShowHeld_ = false;
-    if (std::exchange(entryShowPending_, false)) ShowTaskbarEntry();
 }
 
 void TApplication::ProcessMessages() {
@@ -166,15 +156,10 @@ void TApplication::BringToFront() {
 }
 
 void TApplication::ShowTaskbarEntry() {
-    if (entryShowHeld_) {
-        entryShowPending_ = true;
-        return;
-    }
     if (Handle() && !IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOWNA);
 }
 
 void TApplication::HideTaskbarEntry() {
-    entryShowPending_ = false;
     if (Handle() && IsWindowVisible(Handle())) ShowWindow(Handle(), SW_HIDE);
 }
 

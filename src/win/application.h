@@ -89,7 +89,6 @@ private:
     // The frontmost visible, enabled form; null when none shows.
     HWND FrontWindow() const;
     void Dispatch(MSG& msg);
-    void ShowMainFormAtStart(Form& main);
 
     std::string title_;
     std::vector<HWND> hiddenByMinimize_;  // front to back
@@ -97,8 +96,6 @@ private:
     std::vector<Form*> forms_;  // in creation order
     bool terminated_ = false;
     bool sessionEnded_ = false;  // its listeners have run
-    bool entryShowHeld_ = false;     // the main form's first show is under way
-    bool entryShowPending_ = false;  // a show of the taskbar entry waits for its end
 };
 
 extern TApplication Application;
