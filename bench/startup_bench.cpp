@@ -33,8 +33,18 @@ double NowMs() {
 
 void Measure(Program& program) {
     ChildProcess process;
-    const double start = NowMs();
-    Launch(process, program.exe);
+    double start = NowMs();
+    // Wine now and then fails to start a process at all (a clash in its
+    // loader's address space): that start is tried again, not counted.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Launch(process, program.exe);
+            break;
+        } catch (const DriverFailure&) {
+            if (attempt == 3) throw;
+            start = NowMs();
+        }
+    }
     WaitForVisibleWindow(process, program.caption);
     program.milliseconds.push_back(NowMs() - start);
     PROCESS_MEMORY_COUNTERS counters{};
