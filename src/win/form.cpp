@@ -59,12 +59,14 @@ void Form::Destroy() {
 }
 
 // The show hook runs for a show request of a hidden form, before it appears;
-// the program's restore shows forms again without one.
+// the program's restore shows forms again without one (only forms that were
+// shown before, so their controls are laid out).
 void Form::Show() {
     if (!Visible()) {
         bool goOn = false;
         RunReportingFailures([&] { goOn = FormShow(); });
         if (!goOn) return;
+        if (!controlsLaidOut_) LayOutControls();
         if (host_) host_->FormShowing();
     }
     ShowWindow(Handle(), SW_SHOW);
@@ -102,9 +104,9 @@ SIZE Form::FrameSize(DWORD style, DWORD exStyle, UINT dpi) const {
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-// Sizes the frame for the scaled client area, moves the controls, gives them
-// their fonts and pictures at the current DPI. With a suggested rectangle (a
-// DPI change) the frame takes that rectangle's position.
+// Sizes the frame for the scaled client area at the current DPI, and lays out
+// the controls again if they have been. With a suggested rectangle (a DPI
+// change) the frame takes that rectangle's position.
 void Form::ApplyLayout(const RECT* suggested) {
     const HWND hwnd = Handle();
     const UINT dpi = Dpi();
@@ -116,7 +118,16 @@ void Form::ApplyLayout(const RECT* suggested) {
                (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)) {
         SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (controlsLaidOut_) LayOutControls();
+}
 
+// Moves the controls to their scaled places and gives them their fonts and
+// pictures at the current DPI. This waits for the form's first show: most
+// forms stay hidden long after start-up, and fonts and pictures are a good
+// part of what a form costs to make.
+void Form::LayOutControls() {
+    controlsLaidOut_ = true;
+    const UINT dpi = Dpi();
     auto makeFont = [dpi](const FontLayout& font) {
         return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,
                                       font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,

@@ -83,6 +83,8 @@ public:
 
     // Creates the window hidden, owned by the host's window, with its
     // controls, then runs the creation step. The host outlives the window.
+    // The controls get their scaled places, fonts and pictures at the first
+    // show.
     void Create(FormHost& host);
     void Destroy();
 
@@ -128,6 +130,7 @@ protected:
 
 private:
     void ApplyLayout(const RECT* suggested);
+    void LayOutControls();
     HFONT FontFor(const ControlLayout& control) const;
     // The frame's size around the layout's client area at `dpi`.
     SIZE FrameSize(DWORD style, DWORD exStyle, UINT dpi) const;
@@ -140,6 +143,7 @@ private:
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     bool closing_ = false;  // a close request is being handled
     bool closed_ = false;   // the last close request was handled to its end
+    bool controlsLaidOut_ = false;  // scaled, with fonts and pictures: from the first show on
     std::vector<UniqueFont> fonts_;  // the form's, then one per control with a font of its own
     std::vector<UniqueImageList> pictures_;
 };

@@ -88,6 +88,7 @@ TEST_F(AboutWindowTest, TabOrderAndTheTwoWaysToTheHomePage) {
 // The labels size themselves to their text in their own font, whatever font
 // the system gives: every line shows whole. Measured here line by line.
 TEST_F(AboutWindowTest, LabelsShowEveryLineAndTheLinkSpansTheBottomEdge) {
+    form.Show();
     for (const int id : {TFormAbout::kLabel1, TFormAbout::kLabel2}) {
         const HWND label = form.Control(id);
         const WindowDc dc(label);

@@ -78,6 +78,7 @@ TEST_F(FormTest, HooksRunForShowActivateCloseAndCommand) {
 }
 
 TEST_F(FormTest, LayoutRowsCarryTabStopExtendedStyleAndFont) {
+    form.Show();
     const HWND button = form.Control(301), label = form.Control(302);
     EXPECT_TRUE(GetWindowLongPtrA(button, GWL_STYLE) & WS_TABSTOP);
     EXPECT_FALSE(GetWindowLongPtrA(label, GWL_STYLE) & WS_TABSTOP);

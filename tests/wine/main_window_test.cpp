@@ -44,7 +44,9 @@ TEST_F(MainWindowTest, IsHiddenToolWindowOnTopOwnedByTheApplication) {
     EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), Application.Handle());
 }
 
+// As shown: the controls get their places, fonts and pictures at the first show.
 TEST_F(MainWindowTest, ClientAreaAndControlsFollowTheLayoutAtTheWindowsDpi) {
+    form.Show();
     const UINT dpi = form.Dpi();
     auto scaled = [dpi](int v) { return MulDiv(v, static_cast<int>(dpi), 96); };
     RECT client{};
@@ -72,6 +74,7 @@ TEST_F(MainWindowTest, ControlsTakeTabOrderFromTheTable) {
 }
 
 TEST_F(MainWindowTest, FontIsEightPointsAtTheWindowsDpi) {
+    form.Show();
     const HFONT font = reinterpret_cast<HFONT>(SendMessageA(form.BitBtnGo(), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
     LOGFONTA lf{};
