@@ -29,7 +29,7 @@ constexpr std::array<ControlLayout, 4> kControls{{
     // Wraps at its width: no horizontal scrolling, no scroll bars.
     {.windowClass = "EDIT", .name = "Memo1", .id = TFormBulkWhoisLookupTool::kMemo1, .left = 8, .top = 8,
      .width = 185, .height = 169, .style = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-     .exStyle = WS_EX_CLIENTEDGE},
+     .exStyle = WS_EX_CLIENTEDGE, .accessible = {.name = texts::kBulkBoxName}},
     {.windowClass = "STATIC", .name = "Label1", .id = TFormBulkWhoisLookupTool::kLabel1, .left = 212, .top = 44,
      .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX, .tabStop = false, .autoSize = true},
     {.windowClass = "STATIC", .name = "Label2", .id = TFormBulkWhoisLookupTool::kLabel2, .caption = texts::kBulkHint,

@@ -5,11 +5,12 @@
 
 void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
     for (const ControlLayout& control : controls) {
-        CreateWindowExA(control.exStyle, control.windowClass, control.caption,
-                        WS_CHILD | WS_VISIBLE | (control.tabStop ? WS_TABSTOP : 0) | control.style, control.left,
-                        control.top, control.width, control.height, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleA(nullptr),
-                        nullptr);
+        const HWND child = CreateWindowExA(
+            control.exStyle, control.windowClass, control.caption,
+            WS_CHILD | WS_VISIBLE | (control.tabStop ? WS_TABSTOP : 0) | control.style, control.left, control.top,
+            control.width, control.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+            GetModuleHandleA(nullptr), nullptr);
+        if (child && (control.accessible.name || control.accessible.role)) Annotate(child, control.accessible);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "win/accessibility.h"
 #include "win/button_glyph.h"
 #include "win/handles.h"
 #include "win/window.h"
@@ -36,6 +37,8 @@ struct ControlLayout {
     // A label that sizes itself to its text in its font: width and height are
     // then what the designer saw, and the measured size replaces them.
     bool autoSize = false;
+    // What assistive technology is told where the text and class do not say it.
+    AccessibleAnnotation accessible{};
 };
 
 struct FormLayout {
@@ -51,7 +54,8 @@ struct FormLayout {
 };
 
 // Creates the controls of a layout as children of `parent`, in tab order, at
-// the layout's own positions.
+// the layout's own positions, annotated as their rows say. The rows outlive
+// the controls.
 void CreateControls(HWND parent, std::span<const ControlLayout> controls);
 
 // Sizes a static control to its text in its own font, line breaks kept: the
