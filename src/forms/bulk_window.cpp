@@ -173,11 +173,17 @@ void TFormBulkWhoisLookupTool::NormalizeLines() {
 // Runs inside the click and dispatches nothing until it ends: the pauses are
 // plain sleeps.
 void TFormBulkWhoisLookupTool::BitBtnBulkLookupClick() {
-    EnableWindow(BitBtnBulkLookup(), FALSE);
+    // Disabling the button takes the focus from it; a run started from the
+    // keyboard gives it back, so that the keys go on where they were.
     struct EnableAgain {
         HWND button;
-        ~EnableAgain() { EnableWindow(button, TRUE); }
-    } enableAgain{BitBtnBulkLookup()};
+        bool focused;
+        ~EnableAgain() {
+            EnableWindow(button, TRUE);
+            if (focused) SetFocus(button);
+        }
+    } enableAgain{BitBtnBulkLookup(), GetFocus() == BitBtnBulkLookup()};
+    EnableWindow(BitBtnBulkLookup(), FALSE);
     NormalizeLines();
     MemoLines lines(Memo1());
     const int entries = std::min(lines.Count(), kEntriesPerRun);

@@ -60,13 +60,16 @@ void Form::Destroy() {
 }
 
 // The show hook runs for a show request of a hidden form, before it appears;
-// the program's restore shows forms again without one.
+// the program's restore shows forms again without one. A form that shows
+// anew starts at its first control, as when first shown; the restore gives
+// back the control that last had the focus.
 void Form::Show() {
     if (!Visible()) {
         bool goOn = false;
         RunReportingFailures([&] { goOn = FormShow(); });
         if (!goOn) return;
         if (host_) host_->FormShowing();
+        focus_ = nullptr;
     }
     ShowWindow(Handle(), SW_SHOW);
 }
@@ -153,6 +156,12 @@ void Form::RestoreFocus() {
     if (target) SetFocus(target);
 }
 
+// As a dialog does: to the given control, or the next or previous tab stop.
+void Form::MoveFocus(WPARAM target, bool isControl) {
+    const HWND next = isControl ? reinterpret_cast<HWND>(target) : GetNextDlgTabItem(Handle(), GetFocus(), target != 0);
+    if (next && IsChild(Handle(), next)) SetFocus(next);
+}
+
 // Dialog navigation turns Enter into IDOK; like a dialog, a form then clicks
 // the push button that has the focus.
 void Form::ClickFocusedButton() {
@@ -167,7 +176,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 RememberFocus();
             } else if (!HIWORD(wParam)) {  // not while minimized
-                RestoreFocus();
+                // A hidden form made the foreground (the owner of a menu
+                // that opens from the notification area) takes no focus, lest
+                // it be remembered as the user's.
+                if (Visible()) RestoreFocus();
+                // The focus shows whether the form came by mouse or keyboard.
+                SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
                 FormActivate();
             }
             return 0;
@@ -177,6 +191,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             } else {
                 Command(LOWORD(wParam), HIWORD(wParam));
             }
+            return 0;
+        case WM_NEXTDLGCTL:
+            // A multi-line edit field takes Tab and asks its window to move
+            // the focus, as it would ask a dialog.
+            MoveFocus(wParam, LOWORD(lParam) != 0);
             return 0;
         case WM_PAINT: {
             PaintScope paint(Handle());

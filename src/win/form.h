@@ -137,6 +137,7 @@ private:
     SIZE FrameSize(DWORD style, DWORD exStyle, UINT dpi) const;
     void RememberFocus();
     void RestoreFocus();
+    void MoveFocus(WPARAM target, bool isControl);
     void ClickFocusedButton();
 
     const FormLayout& layout_;

@@ -1,8 +1,12 @@
-// The four windows for a screen reader: what each control tells assistive
-// technology.
+// The four windows for a screen reader and for the keyboard alone: what each
+// control tells assistive technology, and every command reached by keys, with
+// the focus shown and where the user expects it after each show.
 #include <oleacc.h>
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "history_fixture.h"
 #include "image/png_picture.h"
@@ -125,5 +129,115 @@ TEST_F(AccessibilityTest, EveryControlTellsItsNameAndRole) {
         EXPECT_EQ(answer.role, wine && row.wineRole ? row.wineRole : row.role) << row.name;
     }
 }
+
+// Chains of keys, each from a fresh set of windows with the main window shown.
+class KeyboardTest;
+struct Chain {
+    const char* what;
+    void (KeyboardTest::*keys)();
+    Window window;  // active at the end
+    int focus;      // on this control of it
+    Entries opened, boxes;
+};
+
+class KeyboardTest : public AccessibilityTest, public ::testing::WithParamInterface<Chain> {
+public:
+    // Keys typed one at a time into whatever has the focus.
+    void Press(std::initializer_list<UINT> keys) {
+        for (const UINT key : keys) {
+            PostKey(GetFocus(), key);
+            Application.ProcessMessages();
+        }
+    }
+    // Keys for the next menu that opens, taken by the menu's own loop.
+    void WhenAMenuOpens(std::initializer_list<UINT> keys) {
+        menuKeys_.assign(keys);
+        menuHook_ = SetWindowsHookExA(WH_CALLWNDPROC, MenuOpening, nullptr, GetCurrentThreadId());
+        current_ = this;
+    }
+
+    // Tab to Lookup and Enter; About hides the main window; then the icon,
+    // selected from the keyboard: a version-0 icon gets, for Enter, Space and
+    // the context key alike, what a right click sends (the button's press,
+    // then its release), and the menu's access key brings the window back.
+    void LookupThenTheIconsMenuByKeys() {
+        SetWindowTextA(form->ComboBoxSearch(), "a.example");
+        Press({VK_TAB, VK_RETURN});
+        form->About1Click();
+        Application.ProcessMessages();
+        WhenAMenuOpens({'W'});
+        for (const UINT mouse : {WM_RBUTTONDOWN, WM_RBUTTONUP})
+            SendMessageA(form->Handle(), kTrayCallbackMessage, kTrayIconId, mouse);
+        Application.ProcessMessages();
+    }
+    void WindowMenuSettingsThenSpace() {
+        // Alt+Space, as translated from the keyboard; the window menu's loop takes the rest.
+        PostMessageA(GetFocus(), WM_SYSCHAR, ' ', 0x20000001);
+        WhenAMenuOpens({VK_UP, VK_RETURN});
+        Application.ProcessMessages();
+        Press({VK_SPACE});
+    }
+    void BulkTabSpaceAndEscape() {
+        form->BulkWhoisLookup1Click();
+        Application.ProcessMessages();
+        SetWindowTextA(bulk->Memo1(), "AS64500");
+        Press({VK_ESCAPE, VK_TAB, VK_SPACE});
+    }
+    // Shown anew after the menu's first entry hid it, About starts again at
+    // its default button.
+    void AboutTabEnterThenShownAnew() {
+        form->About1Click();
+        Application.ProcessMessages();
+        Press({VK_TAB, VK_RETURN});
+        form->WhoisLookup1Click();
+        Application.ProcessMessages();
+        form->About1Click();
+        Application.ProcessMessages();
+    }
+
+protected:
+    void TearDown() override {
+        if (menuHook_) UnhookWindowsHookEx(menuHook_);
+        AccessibilityTest::TearDown();
+    }
+    BoxRecorder boxes;
+
+private:
+    static LRESULT CALLBACK MenuOpening(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && message->message == WM_INITMENUPOPUP && current_->menuHook_) {
+            UnhookWindowsHookEx(std::exchange(current_->menuHook_, nullptr));
+            for (const UINT key : current_->menuKeys_) PostKey(message->hwnd, key);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline KeyboardTest* current_ = nullptr;  // the hook has no context argument
+    HHOOK menuHook_ = nullptr;
+    std::vector<UINT> menuKeys_;
+};
+
+const Chain kChains[] = {
+    {"LookupThenTheIconsMenuByKeys", &KeyboardTest::LookupThenTheIconsMenuByKeys, Window::kMain, kSearchEdit,
+     {"http://tessaloon.com/whois/a.example after 1 entries"}, {}},
+    {"WindowMenuSettingsThenSpace", &KeyboardTest::WindowMenuSettingsThenSpace, Window::kSettings,
+     TFormSetting::kBitBtnClearAutocomplete, {}, {"|Auto complete cleared"}},
+    {"BulkTabSpaceAndEscape", &KeyboardTest::BulkTabSpaceAndEscape, Window::kBulk,
+     TFormBulkWhoisLookupTool::kBitBtnBulkLookup, {"http://tessaloon.com/whois/as64500 after 0 entries"}, {}},
+    {"AboutTabEnterThenShownAnew", &KeyboardTest::AboutTabEnterThenShownAnew, Window::kAbout, TFormAbout::kBitBtn2,
+     {"http://tessaloon.com after 0 entries"}, {}},
+};
+
+TEST_P(KeyboardTest, ReachesEveryCommandAndShowsTheFocus) {
+    const Chain& chain = GetParam();
+    (this->*chain.keys)();
+    const HWND focus = GetFocus();
+    EXPECT_EQ(GetActiveWindow(), Of(chain.window).Handle());
+    EXPECT_EQ(focus, Control(chain.window, chain.focus)) << ClassName(focus) << " " << WindowText(focus);
+    EXPECT_EQ(opened, chain.opened);
+    EXPECT_EQ(boxes.boxes, chain.boxes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chains, KeyboardTest, ::testing::ValuesIn(kChains),
+                         [](const auto& row) { return std::string(row.param.what); });
 
 }  // namespace
