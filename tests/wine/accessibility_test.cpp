@@ -3,7 +3,6 @@
 // the focus shown and where the user expects it after each show.
 #include <oleacc.h>
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,32 +55,26 @@ protected:
     std::unique_ptr<TFormBulkWhoisLookupTool> bulk;
 };
 
-struct Answer {
-    std::string name;
-    long role = -1;
-};
-
-// What a client learns of the control through the standard route, in the
-// ANSI code page.
-Answer Ask(HWND control) {
-    Answer answer;
+// The name (in the ANSI code page) and role a client reads through the
+// standard route; a role of -1 when it reads none.
+std::pair<std::string, long> Ask(HWND control) {
+    std::pair<std::string, long> answer{"", -1};
     IAccessible* object = nullptr;
     // __uuidof: the import library's IID_IAccessible is a code stub, not the id.
     if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&object))))
         return answer;
     VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    self.vt = VT_I4;  // self.lVal: CHILDID_SELF, 0
     BSTR name = nullptr;
     if (object->get_accName(self, &name) == S_OK && name) {
         char bytes[512] = {};
         WideCharToMultiByte(CP_ACP, 0, name, -1, bytes, sizeof bytes, nullptr, nullptr);
-        answer.name = bytes;
+        answer.first = bytes;
         SysFreeString(name);
     }
     VARIANT role{};
-    if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) answer.role = role.lVal;
+    if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) answer.second = role.lVal;
     object->Release();
     return answer;
 }
@@ -124,9 +117,8 @@ TEST_F(AccessibilityTest, EveryControlTellsItsNameAndRole) {
     for (const Row& row : rows) {
         const HWND control = Control(row.window, row.id);
         ASSERT_NE(control, nullptr) << row.name;
-        const Answer answer = Ask(control);
-        EXPECT_EQ(answer.name, row.name);
-        EXPECT_EQ(answer.role, wine && row.wineRole ? row.wineRole : row.role) << row.name;
+        const long role = wine && row.wineRole ? row.wineRole : row.role;
+        EXPECT_EQ(Ask(control), std::make_pair(std::string(row.name), role));
     }
 }
 
