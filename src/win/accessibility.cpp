@@ -45,8 +45,11 @@ public:
         : standard_(standard), role_(annotation.role), oleacc_(oleacc) {
         if (annotation.name) {
             const int length = MultiByteToWideChar(CP_ACP, 0, annotation.name, -1, nullptr, 0);
-            name_.resize(length > 0 ? static_cast<size_t>(length) : 1);
-            MultiByteToWideChar(CP_ACP, 0, annotation.name, -1, name_.data(), length);
+            if (length > 1) {
+                name_.resize(static_cast<size_t>(length));
+                MultiByteToWideChar(CP_ACP, 0, annotation.name, -1, name_.data(), length);
+                name_.pop_back();  // the terminating zero
+            }
         }
     }
 
