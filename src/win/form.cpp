@@ -39,12 +39,14 @@ void Form::Create(FormHost& host) {
     // Created at the design position, sized for the system's DPI: resizing a
     // top-level window costs a round trip to the display, so ApplyLayout
     // resizes it only when its own DPI (its monitor's) differs.
-    const WindowClass windowClass{.name = layout_.windowClass, .programIcon = true, .backgroundColor = COLOR_BTNFACE};
+    const WindowClass windowClass{
+        .name = layout_.windowClass, .programIcon = layout_.captionIcon, .backgroundColor = COLOR_BTNFACE};
     const DWORD style = layout_.style & ~WS_VISIBLE, exStyle = layout_.exStyle | WS_EX_CONTROLPARENT;
     const SIZE frame = FrameSize(style, exStyle, GetDpiForSystem());
     if (!CreateHandle(windowClass, exStyle, layout_.caption, style, {layout_.left, layout_.top, frame.cx, frame.cy},
                       host.OwnerWindow()))
         return;
+    if (const UINT dpi = GetDpiForWindow(Handle())) dpi_ = dpi;
     CreateControls(Handle(), layout_.controls);
     ApplyLayout(nullptr);
     RunReportingFailures([this] { ControlsCreated(); });
@@ -81,11 +83,6 @@ bool Form::Close() {
     return closed_;
 }
 
-UINT Form::Dpi() const {
-    const UINT dpi = Handle() ? GetDpiForWindow(Handle()) : 0;
-    return dpi ? dpi : 96;
-}
-
 HFONT Form::FontFor(const ControlLayout& control) const {
     if (!control.font) return fonts_.front().Get();
     size_t index = 1;
@@ -116,6 +113,17 @@ void Form::ApplyLayout(const RECT* suggested) {
                (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)) {
         SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // The client area is what the layout fixes. A frame whose title bar and
+    // borders are not yet the new DPI's (a system that rescales them later,
+    // or not at all) would take its share from it: the frame grows or
+    // shrinks by the difference.
+    RECT client{}, outer{};
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    const int dx = Scale(layout_.clientWidth) - client.right, dy = Scale(layout_.clientHeight) - client.bottom;
+    if (dx || dy)
+        SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     auto makeFont = [dpi](const FontLayout& font) {
         return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,
@@ -183,7 +191,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_DPICHANGED:
+            if (LOWORD(wParam)) dpi_ = LOWORD(wParam);
             ApplyLayout(reinterpret_cast<const RECT*>(lParam));
+            // What the form paints itself (the About logo) is sized by the DPI too.
+            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             DpiChanged();
             return 0;
         case WM_CLOSE: {

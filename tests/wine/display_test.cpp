@@ -1,0 +1,303 @@
+// The four windows at every display scale and under a high-contrast theme:
+// laid out again when their DPI changes, at the system's own DPI on the
+// screen (tests/wine/every_scale.py runs that one at 96, 120, 144 and 192
+// DPI), and in the system's colours.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "forms/about_window.h"
+#include "forms/bulk_window.h"
+#include "forms/settings_window.h"
+#include "history_fixture.h"
+#include "win/window_text.h"
+#include "window_shot.h"
+
+namespace {
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap{};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
+// The room a control's text needs in its own font, lines kept whole: a
+// label's or a button's text is clipped (or wrapped) when it needs more than
+// its box gives.
+SIZE TextNeeds(HWND control) {
+    const std::string text = WindowText(control);
+    const WindowDc dc(control);
+    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT box{};
+    const bool noPrefix = ClassName(control) == "Static" && (GetWindowLongPtrA(control, GWL_STYLE) & SS_NOPREFIX);
+    DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &box,
+              DT_CALCRECT | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+    return {box.right, text.empty() ? 0 : box.bottom};
+}
+
+// What is wrong with the form's layout at its DPI; empty when nothing is.
+std::vector<std::string> LayoutFaults(const Form& form) {
+    std::vector<std::string> faults;
+    const FormLayout& layout = form.Layout();
+    const int dpi = static_cast<int>(form.Dpi());
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    if (client.right != form.Scale(layout.clientWidth) || client.bottom != form.Scale(layout.clientHeight))
+        faults.push_back("client area not scaled");
+    for (const ControlLayout& row : layout.controls) {
+        const HWND control = form.Control(row.id);
+        const std::string name = row.name;
+        const RECT box = ChildRect(form.Handle(), control);
+        if (box.left != form.Scale(row.left) || box.top != form.Scale(row.top)) faults.push_back(name + " moved");
+        if (box.left < 0 || box.top < 0 || box.right > client.right || box.bottom > client.bottom)
+            faults.push_back(name + " outside the window");
+        LOGFONTA font{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+        if (font.lfHeight != -MulDiv((row.font ? *row.font : layout.font).points, dpi, 72))
+            faults.push_back(name + " font not scaled");
+        SIZE needs = TextNeeds(control);
+        LONG room = box.right - box.left;
+        if (row.picture) {
+            BUTTON_IMAGELIST images{};
+            SendMessageA(control, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+            int width = 0, height = 0;
+            ImageList_GetIconSize(images.himl, &width, &height);
+            if (width != form.Scale(16) || height != form.Scale(16)) faults.push_back(name + " picture not scaled");
+            needs.cx += images.margin.left + width + images.margin.right;
+        }
+        if (ClassName(control) == "Button") room -= 2 * GetSystemMetricsForDpi(SM_CXEDGE, form.Dpi());
+        if (ClassName(control) != "ComboBox" && ClassName(control) != "Edit" &&
+            (needs.cx > room || needs.cy > box.bottom - box.top))
+            faults.push_back(name + " text clipped: needs " + std::to_string(needs.cx) + " x " +
+                             std::to_string(needs.cy) + ", has " + std::to_string(room) + " x " +
+                             std::to_string(box.bottom - box.top));
+    }
+    return faults;
+}
+
+class DisplayTest : public HistoryTest {
+protected:
+    void SetUp() override {
+        HistoryTest::SetUp();
+        RegisterPngPicture(pictures);
+        StartForm();
+        for (Form* other : {static_cast<Form*>(&about), static_cast<Form*>(&settings), static_cast<Form*>(&bulk)})
+            other->Create(Application);
+        form->Hide();
+    }
+    void TearDown() override {
+        bulk.Destroy();
+        settings.Destroy();
+        about.Destroy();
+        HistoryTest::TearDown();
+    }
+
+    struct Window {
+        Form* form;
+        bool titleIcon;  // dialog frames carry none
+    };
+    std::vector<Window> Windows() {
+        return {{form.get(), true}, {&about, false}, {&settings, false}, {&bulk, true}};
+    }
+    SIZE TrayImageSize() const { return IconSize(ownerRules->TrayIconData().hIcon); }
+
+    PictureClassRegistry pictures;
+    TFormAbout about{pictures};
+    TFormSetting settings{*history};
+    TFormBulkWhoisLookupTool bulk;
+};
+
+// A window that moves to a monitor of another scale is laid out for it: its
+// frame, controls, fonts and pictures, and the icon of the main window in the
+// notification area, in its small image for that scale.
+TEST_F(DisplayTest, EveryWindowIsLaidOutAgainWhenItsDpiChanges) {
+    for (const UINT dpi : {120u, 144u, 192u, 96u}) {
+        for (const Window& window : Windows()) {
+            const HWND hwnd = window.form->Handle();
+            RECT suggested{};
+            GetWindowRect(hwnd, &suggested);
+            OffsetRect(&suggested, 10, 10);
+            SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            const std::string caption = WindowText(hwnd);
+            EXPECT_EQ(window.form->Dpi(), dpi) << caption;
+            EXPECT_EQ(LayoutFaults(*window.form), std::vector<std::string>{}) << caption << " at " << dpi;
+            RECT frame{};
+            GetWindowRect(hwnd, &frame);
+            EXPECT_EQ(frame.left, suggested.left) << caption;
+        }
+        const int small = GetSystemMetricsForDpi(SM_CXSMICON, dpi);
+        EXPECT_EQ(TrayImageSize().cx, small) << dpi;
+        EXPECT_EQ(TrayImageSize().cy, small) << dpi;
+    }
+}
+
+// At the system's DPI, on the screen: each window's layout, its title bar's
+// icon or none, the logo drawn at its scaled size, and the icon in the
+// notification area at its size. Run at each scale by every_scale.py, which
+// asks for the DPI (QUORVANE_SCALE_DPI) and a folder for the pictures
+// (QUORVANE_SCALE_SHOTS).
+TEST_F(DisplayTest, EveryWindowOnTheScreenAtTheSystemScale) {
+    if (const char* asked = std::getenv("QUORVANE_SCALE_DPI")) {
+        ASSERT_EQ(GetDpiForSystem(), std::stoul(asked));
+    }
+    const char* shots = std::getenv("QUORVANE_SCALE_SHOTS");
+    for (const Window& window : Windows()) {
+        const HWND hwnd = window.form->Handle();
+        const std::string caption = WindowText(hwnd);
+        window.form->Show();
+        EXPECT_EQ(window.form->Dpi(), GetDpiForWindow(hwnd)) << caption;
+        EXPECT_EQ(LayoutFaults(*window.form), std::vector<std::string>{}) << caption;
+        EXPECT_EQ(GetClassLongPtrA(hwnd, GCLP_HICONSM) != 0, window.titleIcon) << caption;
+        EXPECT_EQ(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0), 0) << caption;
+        const WindowShot shot = ShootClient(hwnd);
+        if (window.form == &about) {
+            EXPECT_EQ(LogoMismatches(about, shot), 0);
+        }
+        if (shots) {
+            const std::string file = std::string(shots) + "\\" + window.form->Layout().windowClass + ".bmp";
+            shot.Save(std::wstring(file.begin(), file.end()));
+        }
+        window.form->Hide();
+    }
+    EXPECT_EQ(TrayImageSize().cx, GetSystemMetricsForDpi(SM_CXSMICON, form->Dpi()));
+}
+
+// A high-contrast scheme for the length of a test: distinct colours, so that
+// each pixel tells which one it came from. The system's are restored after.
+class SystemColours {
+public:
+    SystemColours() {
+        for (const auto& [index, colour] : kScheme) saved_.push_back(GetSysColor(index));
+        // A high-contrast theme turns the visual styles off; Wine's theme
+        // stays, so the test turns them off for its own windows.
+        SetThemes(L" ");
+        Set(kScheme);
+        contrast_.cbSize = sizeof contrast_;
+        SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast_, &contrast_, 0);
+        HIGHCONTRASTA on = contrast_;
+        on.dwFlags |= HCF_HIGHCONTRASTON;
+        SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof on, &on, SPIF_SENDCHANGE);
+    }
+    ~SystemColours() {
+        SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof contrast_, &contrast_, SPIF_SENDCHANGE);
+        std::vector<std::pair<int, COLORREF>> restored;
+        for (size_t i = 0; i < saved_.size(); ++i) restored.emplace_back(kScheme[i].first, saved_[i]);
+        Set(restored);
+        SetThemes(nullptr);
+    }
+    SystemColours(const SystemColours&) = delete;
+    std::set<COLORREF> Colours() const {
+        std::set<COLORREF> colours;
+        for (const auto& [index, colour] : kScheme) colours.insert(colour);
+        return colours;
+    }
+    SystemColours& operator=(const SystemColours&) = delete;
+
+    static constexpr std::pair<int, COLORREF> kScheme[] = {
+        {COLOR_BTNFACE, RGB(0, 0, 0)},         {COLOR_BTNTEXT, RGB(255, 255, 255)},
+        {COLOR_WINDOW, RGB(0, 0, 96)},         {COLOR_WINDOWTEXT, RGB(255, 255, 0)},
+        {COLOR_HOTLIGHT, RGB(0, 255, 255)},    {COLOR_BTNHIGHLIGHT, RGB(255, 0, 255)},
+        {COLOR_BTNSHADOW, RGB(128, 0, 128)},   {COLOR_3DDKSHADOW, RGB(64, 0, 64)},
+        {COLOR_3DLIGHT, RGB(192, 0, 192)},     {COLOR_WINDOWFRAME, RGB(0, 255, 0)},
+        {COLOR_HIGHLIGHT, RGB(0, 128, 0)},     {COLOR_HIGHLIGHTTEXT, RGB(255, 128, 0)},
+    };
+
+private:
+    // Visual styles off (an empty theme) or back to the system's, for every
+    // window of the test's thread and their controls.
+    static void SetThemes(const wchar_t* theme) {
+        static constexpr WNDENUMPROC set = [](HWND window, LPARAM name) {
+            SetWindowTheme(window, reinterpret_cast<const wchar_t*>(name), reinterpret_cast<const wchar_t*>(name));
+            return TRUE;
+        };
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM name) {
+            set(window, name);
+            EnumChildWindows(window, set, name);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(theme));
+    }
+    template <class Pairs>
+    static void Set(const Pairs& pairs) {
+        std::vector<int> indexes;
+        std::vector<COLORREF> colours;
+        for (const auto& [index, colour] : pairs) {
+            indexes.push_back(index);
+            colours.push_back(colour);
+        }
+        SetSysColors(static_cast<int>(indexes.size()), indexes.data(), colours.data());
+    }
+    std::vector<COLORREF> saved_;
+    HIGHCONTRASTA contrast_{};
+};
+
+std::set<COLORREF> Shown(const std::map<COLORREF, int>& colours) {
+    std::set<COLORREF> shown;
+    for (const auto& entry : colours) shown.insert(entry.first);
+    return shown;
+}
+
+COLORREF MostCommon(const std::map<COLORREF, int>& colours) {
+    std::pair<COLORREF, int> best{CLR_INVALID, 0};
+    for (const auto& entry : colours)
+        if (entry.second > best.second) best = entry;
+    return best.first;
+}
+
+// Under a high-contrast theme: faces, text, the link and the status label in
+// the system's colours, the logo over the current face. Wine keeps no
+// high-contrast flag; the link is then expected in its own blue, which is
+// what the program shows while the flag is off.
+TEST_F(DisplayTest, ColoursComeFromTheSystemUnderHighContrast) {
+    const SystemColours scheme;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_WINDOWTEXT);
+    ASSERT_EQ(face, RGB(0, 0, 0));
+    const COLORREF link = HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
+    SetWindowTextA(bulk.Label1(), "Please wait..");
+    SizeLabelToText(bulk.Label1());
+    for (const Window& window : Windows()) {
+        const HWND hwnd = window.form->Handle();
+        const std::string caption = WindowText(hwnd);
+        window.form->Show();
+        const WindowShot shot = ShootClient(hwnd);
+        EXPECT_EQ(shot.At(0, 0), face) << caption;
+        for (const ControlLayout& row : window.form->Layout().controls) {
+            const HWND control = window.form->Control(row.id);
+            const auto colours = shot.Colours(ChildRect(hwnd, control));
+            if (row.picture) {  // the picture keeps its own colours
+                EXPECT_EQ(MostCommon(colours), face) << row.name;
+                EXPECT_TRUE(colours.contains(GetSysColor(COLOR_BTNTEXT))) << row.name;
+            } else if (ClassName(control) == "Static") {
+                const COLORREF ink = row.id == TFormAbout::kStaticText1 && window.form == &about ? link : text;
+                EXPECT_EQ(Shown(colours), (std::set<COLORREF>{face, ink})) << caption << " " << row.name;
+            } else {
+                std::set<COLORREF> allowed = scheme.Colours();
+                allowed.insert(GetSysColor(COLOR_WINDOW) ^ RGB(255, 255, 255));  // the caret inverts
+                std::set<COLORREF> foreign;
+                std::ranges::set_difference(Shown(colours), allowed, std::inserter(foreign, foreign.end()));
+                EXPECT_EQ(foreign, std::set<COLORREF>{}) << caption << " " << row.name;
+            }
+        }
+        if (window.form == &about) {
+            EXPECT_EQ(LogoMismatches(about, shot), 0);
+        }
+        window.form->Hide();
+    }
+}
+
+}  // namespace
