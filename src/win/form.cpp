@@ -31,6 +31,33 @@ void SizeLabelToText(HWND label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+UniqueFont CreateFontFace(const FontLayout& font, int height, const char* face) {
+    return UniqueFont(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+}  // namespace
+
+// A bitmap face comes in a few sizes only ("MS Sans Serif" stops short of
+// 200 %), and the system gives its nearest: where that falls more than an
+// eighth short of the asked size, the dialog font, which scales, stands in.
+UniqueFont MakeFont(const FontLayout& font, UINT dpi) {
+    const int height = MulDiv(font.points, static_cast<int>(dpi), 72);
+    UniqueFont made = CreateFontFace(font, -height, font.face);
+    TEXTMETRICA metrics{};
+    {
+        const WindowDc screen(nullptr);
+        const Selection selected(screen.Get(), made.Get());
+        GetTextMetricsA(screen.Get(), &metrics);
+    }
+    if (metrics.tmHeight - metrics.tmInternalLeading < height - height / 8)
+        made = CreateFontFace(font, -height, "MS Shell Dlg");
+    return made;
+}
+
 Form::~Form() { Destroy(); }
 
 void Form::Create(FormHost& host) {
@@ -125,16 +152,10 @@ void Form::ApplyLayout(const RECT* suggested) {
         SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    auto makeFont = [dpi](const FontLayout& font) {
-        return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,
-                                      font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
-                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, font.face));
-    };
     fonts_.clear();
-    fonts_.push_back(makeFont(layout_.font));
+    fonts_.push_back(MakeFont(layout_.font, dpi));
     for (const ControlLayout& control : layout_.controls)
-        if (control.font) fonts_.push_back(makeFont(*control.font));
+        if (control.font) fonts_.push_back(MakeFont(*control.font, dpi));
     pictures_.clear();
     for (const ControlLayout& control : layout_.controls) {
         const HWND child = Control(control.id);

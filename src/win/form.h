@@ -52,6 +52,9 @@ struct FormLayout {
     int initialFocus = 0;  // a control's id; 0: the first in tab order
 };
 
+// The font at `dpi`, its characters as high as its points ask.
+UniqueFont MakeFont(const FontLayout& font, UINT dpi);
+
 // Creates the controls of a layout as children of `parent`, in tab order, at
 // the layout's own positions.
 void CreateControls(HWND parent, std::span<const ControlLayout> controls);

@@ -37,6 +37,14 @@ SIZE IconSize(HICON icon) {
     return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
 }
 
+int CharacterHeight(HWND control) {
+    const WindowDc dc(control);
+    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc.Get(), &metrics);
+    return metrics.tmHeight - metrics.tmInternalLeading;
+}
+
 // The room a control's text needs in its own font, lines kept whole: a
 // label's or a button's text is clipped (or wrapped) when it needs more than
 // its box gives.
@@ -67,10 +75,11 @@ std::vector<std::string> LayoutFaults(const Form& form) {
         if (box.left != form.Scale(row.left) || box.top != form.Scale(row.top)) faults.push_back(name + " moved");
         if (box.left < 0 || box.top < 0 || box.right > client.right || box.bottom > client.bottom)
             faults.push_back(name + " outside the window");
-        LOGFONTA font{};
-        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-        if (font.lfHeight != -MulDiv((row.font ? *row.font : layout.font).points, dpi, 72))
-            faults.push_back(name + " font not scaled");
+        // The characters as high as the points ask, give or take the sizes a
+        // face comes in.
+        const int asked = MulDiv((row.font ? *row.font : layout.font).points, dpi, 72);
+        if (const int height = CharacterHeight(control); height < asked * 7 / 8 || height > asked * 9 / 8)
+            faults.push_back(name + " font not scaled: " + std::to_string(height) + " for " + std::to_string(asked));
         SIZE needs = TextNeeds(control);
         LONG room = box.right - box.left;
         if (row.picture) {
