@@ -231,15 +231,16 @@ private:
     // Visual styles off (an empty theme) or back to the system's, for every
     // window of the test's thread and their controls.
     static void SetThemes(const wchar_t* theme) {
-        static constexpr WNDENUMPROC set = [](HWND window, LPARAM name) {
-            SetWindowTheme(window, reinterpret_cast<const wchar_t*>(name), reinterpret_cast<const wchar_t*>(name));
-            return TRUE;
-        };
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM name) {
-            set(window, name);
-            EnumChildWindows(window, set, name);
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(theme));
+        EnumThreadWindows(GetCurrentThreadId(), SetThemeWithChildren, reinterpret_cast<LPARAM>(theme));
+    }
+    static BOOL CALLBACK SetThemeWithChildren(HWND window, LPARAM theme) {
+        SetTheme(window, theme);
+        EnumChildWindows(window, SetTheme, theme);
+        return TRUE;
+    }
+    static BOOL CALLBACK SetTheme(HWND window, LPARAM theme) {
+        SetWindowTheme(window, reinterpret_cast<const wchar_t*>(theme), reinterpret_cast<const wchar_t*>(theme));
+        return TRUE;
     }
     template <class Pairs>
     static void Set(const Pairs& pairs) {
