@@ -46,6 +46,7 @@ constexpr std::array<ControlLayout, 7> kControls{{
 constexpr FormLayout kLayout{
     .windowClass = "TFormAbout",
     .caption = texts::kAboutCaption,
+    .captionIcon = false,
     .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
     .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
     .clientWidth = 296,
@@ -143,7 +144,7 @@ LRESULT TFormAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == Control(kStaticText1)) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, kLinkColor);
+                SetTextColor(dc, HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : kLinkColor);
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }

@@ -32,8 +32,11 @@ constexpr std::array<ControlLayout, 4> kControls{{
      .exStyle = WS_EX_CLIENTEDGE, .accessible = {.name = texts::kBulkBoxName}},
     {.windowClass = "STATIC", .name = "Label1", .id = TFormBulkWhoisLookupTool::kLabel1, .left = 212, .top = 44,
      .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX, .tabStop = false, .autoSize = true},
+    // Sized to its text: the font's lines grow faster than the scale at
+    // some DPIs, and the hint's last line would be cut.
     {.windowClass = "STATIC", .name = "Label2", .id = TFormBulkWhoisLookupTool::kLabel2, .caption = texts::kBulkHint,
-     .left = 208, .top = 64, .width = 75, .height = 104, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false},
+     .left = 208, .top = 64, .width = 75, .height = 104, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false,
+     .autoSize = true},
 }};
 
 constexpr FormLayout kLayout{

@@ -95,6 +95,8 @@ bool TForm1::FormClose() {
     return false;
 }
 
+void TForm1::DpiChanged() { Requests().MainWindowScaled(); }
+
 void TForm1::WMTrayIcon(UINT mouseMessage) {
     switch (mouseMessage) {
         case WM_LBUTTONUP:

@@ -32,6 +32,33 @@ void SizeLabelToText(HWND label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+UniqueFont CreateFontFace(const FontLayout& font, int height, const char* face) {
+    return UniqueFont(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+}  // namespace
+
+// A bitmap face comes in a few sizes only ("MS Sans Serif" stops short of
+// 200 %), and the system gives its nearest: where that falls more than an
+// eighth short of the asked size, the dialog font, which scales, stands in.
+UniqueFont MakeFont(const FontLayout& font, UINT dpi) {
+    const int height = MulDiv(font.points, static_cast<int>(dpi), 72);
+    UniqueFont made = CreateFontFace(font, -height, font.face);
+    TEXTMETRICA metrics{};
+    {
+        const WindowDc screen(nullptr);
+        const Selection selected(screen.Get(), made.Get());
+        GetTextMetricsA(screen.Get(), &metrics);
+    }
+    if (metrics.tmHeight - metrics.tmInternalLeading < height - height / 8)
+        made = CreateFontFace(font, -height, "MS Shell Dlg");
+    return made;
+}
+
 Form::~Form() { Destroy(); }
 
 void Form::Create(FormHost& host) {
@@ -40,12 +67,14 @@ void Form::Create(FormHost& host) {
     // Created at the design position, sized for the system's DPI: resizing a
     // top-level window costs a round trip to the display, so ApplyLayout
     // resizes it only when its own DPI (its monitor's) differs.
-    const WindowClass windowClass{.name = layout_.windowClass, .programIcon = true, .backgroundColor = COLOR_BTNFACE};
+    const WindowClass windowClass{
+        .name = layout_.windowClass, .programIcon = layout_.captionIcon, .backgroundColor = COLOR_BTNFACE};
     const DWORD style = layout_.style & ~WS_VISIBLE, exStyle = layout_.exStyle | WS_EX_CONTROLPARENT;
     const SIZE frame = FrameSize(style, exStyle, GetDpiForSystem());
     if (!CreateHandle(windowClass, exStyle, layout_.caption, style, {layout_.left, layout_.top, frame.cx, frame.cy},
                       host.OwnerWindow()))
         return;
+    if (const UINT dpi = GetDpiForWindow(Handle())) dpi_ = dpi;
     CreateControls(Handle(), layout_.controls);
     ApplyLayout(nullptr);
     RunReportingFailures([this] { ControlsCreated(); });
@@ -85,11 +114,6 @@ bool Form::Close() {
     return closed_;
 }
 
-UINT Form::Dpi() const {
-    const UINT dpi = Handle() ? GetDpiForWindow(Handle()) : 0;
-    return dpi ? dpi : 96;
-}
-
 HFONT Form::FontFor(const ControlLayout& control) const {
     if (!control.font) return fonts_.front().Get();
     size_t index = 1;
@@ -120,17 +144,22 @@ void Form::ApplyLayout(const RECT* suggested) {
                (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)) {
         SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // The client area is what the layout fixes. A frame whose title bar and
+    // borders are not yet the new DPI's (a system that rescales them later,
+    // or not at all) would take its share from it: the frame grows or
+    // shrinks by the difference.
+    RECT client{}, outer{};
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    const int dx = Scale(layout_.clientWidth) - client.right, dy = Scale(layout_.clientHeight) - client.bottom;
+    if (dx || dy)
+        SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    auto makeFont = [dpi](const FontLayout& font) {
-        return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,
-                                      font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
-                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, font.face));
-    };
     fonts_.clear();
-    fonts_.push_back(makeFont(layout_.font));
+    fonts_.push_back(MakeFont(layout_.font, dpi));
     for (const ControlLayout& control : layout_.controls)
-        if (control.font) fonts_.push_back(makeFont(*control.font));
+        if (control.font) fonts_.push_back(MakeFont(*control.font, dpi));
     pictures_.clear();
     for (const ControlLayout& control : layout_.controls) {
         const HWND child = Control(control.id);
@@ -203,7 +232,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_DPICHANGED:
+            if (LOWORD(wParam)) dpi_ = LOWORD(wParam);
             ApplyLayout(reinterpret_cast<const RECT*>(lParam));
+            // What the form paints itself (the About logo) is sized by the DPI too.
+            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             DpiChanged();
             return 0;
         case WM_CLOSE: {

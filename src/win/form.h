@@ -44,6 +44,8 @@ struct ControlLayout {
 struct FormLayout {
     const char* windowClass;  // registered once per form class, e.g. "TForm1"
     const char* caption;
+    // The program's icon in the title bar; a dialog frame carries none.
+    bool captionIcon = true;
     DWORD style = 0;
     DWORD exStyle = 0;
     int left = 0, top = 0;  // design position
@@ -52,6 +54,9 @@ struct FormLayout {
     std::span<const ControlLayout> controls{};
     int initialFocus = 0;  // a control's id; 0: the first in tab order
 };
+
+// The font at `dpi`, its characters as high as its points ask.
+UniqueFont MakeFont(const FontLayout& font, UINT dpi);
 
 // Creates the controls of a layout as children of `parent`, in tab order, at
 // the layout's own positions, annotated as their rows say. The rows outlive
@@ -99,7 +104,9 @@ public:
     // reported), so that whoever asked goes no further.
     bool Close();
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
-    UINT Dpi() const;
+    // The DPI the form is laid out for: its monitor's, as the last DPI
+    // change told it.
+    UINT Dpi() const { return dpi_; }
     int Scale(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, Dpi()); }
 
 protected:
@@ -125,7 +132,7 @@ protected:
         (void)notification;
     }
     virtual void FormPaint(HDC dc) { (void)dc; }
-    // The layout has been scaled to a new DPI.
+    // The layout has been scaled to a new DPI (Dpi() tells it) and repainted.
     virtual void DpiChanged() {}
     // Derived forms handle the messages without a hook and pass the rest on.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -142,6 +149,7 @@ private:
 
     const FormLayout& layout_;
     FormHost* host_ = nullptr;  // set at creation
+    UINT dpi_ = 96;
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     bool closing_ = false;  // a close request is being handled
     bool closed_ = false;   // the last close request was handled to its end

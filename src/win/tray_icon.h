@@ -8,11 +8,16 @@
 #include <string_view>
 
 #include "core/code_page.h"
+#include "win/handles.h"
 
 inline constexpr UINT kTrayIconId = 123;
 // Mouse events on the icon arrive at the window as this message, the mouse
 // message in lParam.
 inline constexpr UINT kTrayCallbackMessage = 1357;
+
+// The program's icon in its own small image for `dpi` (the resource holds
+// one per common scale), not a larger one that the shell would shrink.
+UniqueIcon SmallProgramIcon(UINT dpi);
 
 // The icon's record in the oldest layout every shell accepts: the window that
 // receives kTrayCallbackMessage, the icon, and the tip, cut to 63 bytes
@@ -32,12 +37,17 @@ public:
 
     // The record; nothing shows until Add.
     void Set(const NOTIFYICONDATAA& data) { data_ = data; }
+    // The record's image, kept for as long as the record shows it. An icon
+    // that shows changes in place: taken away and added again it would lose
+    // its place among the others.
+    void SetImage(UniqueIcon image);
     const NOTIFYICONDATAA& Data() const { return data_; }
     void Add();
     void Remove();
 
 private:
     NOTIFYICONDATAA data_{};  // all zero until set
+    UniqueIcon image_;
     bool added_ = false;
 };
 
