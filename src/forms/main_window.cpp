@@ -104,6 +104,11 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
             RestoreMainWindow();
             break;
         case WM_RBUTTONDOWN: {
+            // Enter or Space on the icon, chosen from the keyboard, restores as a click does.
+            if (RightPressCameFromEnterOrSpace()) {
+                RestoreMainWindow();
+                break;
+            }
             POINT at{};
             GetCursorPos(&at);
             Requests().OpenTrayMenu(at);

@@ -31,6 +31,14 @@ UniqueIcon SmallProgramIcon(UINT dpi) {
                                                     GetSystemMetricsForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR)));
 }
 
+bool PhysicalKeyDown(int key) { return GetAsyncKeyState(key) < 0; }
+
+// A swapped mouse has its logical right button on the physical left.
+bool RightPressCameFromEnterOrSpace(bool (*keyDown)(int key)) {
+    const int rightButton = GetSystemMetrics(SM_SWAPBUTTON) ? VK_LBUTTON : VK_RBUTTON;
+    return !keyDown(rightButton) && (keyDown(VK_RETURN) || keyDown(VK_SPACE));
+}
+
 NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, const CodePage& codePage) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;

@@ -51,6 +51,14 @@ private:
     bool added_ = false;
 };
 
+// An icon of the record's version hears of the keyboard as of the right
+// mouse button: Enter, Space and the context-menu key alike arrive as a
+// right-button press. True when such a press came from Enter or Space: the
+// button is up and one of those keys is down. `keyDown` tells whether a
+// virtual key (a mouse button's the physical one) is down now.
+bool PhysicalKeyDown(int key);
+bool RightPressCameFromEnterOrSpace(bool (*keyDown)(int key) = PhysicalKeyDown);
+
 // Sent to top-level windows when the taskbar is (re)created, e.g. after the
 // shell restarted: the icon must then be added again.
 UINT TaskbarCreatedMessage();
