@@ -5,7 +5,7 @@ Standard library only; the output is a pure function of this file, so running it
 again reproduces the committed icon byte for byte. Shapes are signed-distance
 functions in unit coordinates (0..1, y down), painted back to front; coverage
 of a pixel is its distance clamped to one pixel, which anti-aliases edges
-without supersampling. Sizes 16 and 32 are stored as 32-bit bitmaps, 48 to
+without supersampling. Sizes 16 to 32 are stored as 32-bit bitmaps, 48 to
 256 as PNG, which every supported system reads and which keeps the file small.
 """
 import math
@@ -14,7 +14,9 @@ import sys
 import zlib
 from pathlib import Path
 
-SIZES = (16, 32, 48, 64, 128, 256)
+# 20 and 24: the small icon (title bars, the notification area) at 125 and
+# 150 % display scale, drawn for their size rather than scaled from another.
+SIZES = (16, 20, 24, 32, 48, 64, 128, 256)
 PNG_FROM = 48
 
 # Colours, straight RGB.

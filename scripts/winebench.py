@@ -150,6 +150,22 @@ def run_wine(env, args, timeout, **kwargs):
     return subprocess.run([wine_loader(args[0]), *map(str, args)], env=env, timeout=timeout, **kwargs)
 
 
+@contextlib.contextmanager
+def display_scale(env, dpi):
+    """Wine's display scale for the programs started inside: the user's
+    LogPixels (HKCU\\Control Panel\\Desktop), which each program reads as it
+    starts. Removed again at the end; give it a prefix of its own, so that a
+    run killed halfway leaves no other test at another scale."""
+    key = ["HKCU\\Control Panel\\Desktop", "/v", "LogPixels"]
+    quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    run_wine(env, ["reg", "add", *key, "/t", "REG_DWORD", "/d", str(dpi), "/f"], timeout=60, check=True,
+             **quiet)
+    try:
+        yield
+    finally:
+        run_wine(env, ["reg", "delete", *key, "/f"], timeout=60, **quiet)
+
+
 def setup_prefix(prefix, recorder=None):
     """Creates the prefix once; settings are applied again only when they change.
     Safe to call from concurrent tests: the first one does the work."""

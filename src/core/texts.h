@@ -14,6 +14,8 @@ inline constexpr char kMainCaption[] = "WHOIS Lookup";
 inline constexpr char kLookupButton[] = "Lookup";
 // The search box's initial text. Never looked up, never stored.
 inline constexpr std::string_view kPlaceholder = "Enter domain, IP address or ASN";
+// What a screen reader calls the search box, whatever text it holds.
+inline constexpr char kSearchBoxName[] = "Domain, IP address or ASN";
 inline constexpr char kSettingsCommand[] = "Settings...";
 inline constexpr char kSettingsCaption[] = "FormSetting";
 inline constexpr char kClearAutoCompleteButton[] = "Clear Auto Complete";
@@ -27,6 +29,8 @@ inline constexpr char kMenuAboutExit[] = "&About / Exit";
 inline constexpr char kBulkCaption[] = "Bulk Whois Lookup Tool";
 inline constexpr char kBulkLookupButton[] = "Bulk Lookup";
 inline constexpr char kPleaseWait[] = "Please wait..";
+// What a screen reader calls the bulk window's box.
+inline constexpr char kBulkBoxName[] = "Domains, IP addresses or ASNs, one per line";
 // Four example entries: two domain names, an IPv4 address and an AS number,
 // all from the ranges kept for documentation.
 inline constexpr char kBulkHint[] =
@@ -41,6 +45,8 @@ inline constexpr char kAboutTitle[] = "Quorvane v " QUORVANE_VERSION;
 inline constexpr char kAboutDescription[] =
     "Tessaloon is intended to lookup almost\r\nall Whois domain, Whois IP, Whois ASN,\r\n"
     "check domain availability, geo IP Location,\r\nPR(Google Page rank) && Alexa rank";
+// What a screen reader calls the logo: what it shows.
+inline constexpr char kLogoName[] = "Quorvane logo: a magnifying glass on a blue disc";
 inline constexpr char kCopyrightLink[] = "(c) Quorvane - tessaloon.com";
 
 // Message boxes.

@@ -17,11 +17,9 @@ namespace {
 constexpr FontLayout kBold{.bold = true};
 constexpr FontLayout kLink{.points = 10, .underline = true};
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
-constexpr RECT kImage1{8, 48, 8 + 65, 48 + 65};
-
-// In tab order: Exit, Close Window, Check Update; the labels and the link are
-// no tab stops.
-constexpr std::array<ControlLayout, 6> kControls{{
+// In tab order: Exit, Close Window, Check Update; the logo, the labels and the
+// link are no tab stops.
+constexpr std::array<ControlLayout, 7> kControls{{
     {.windowClass = "BUTTON", .name = "BitBtn1", .id = TFormAbout::kBitBtn1, .caption = texts::kExitButton,
      .left = 232, .top = 8, .width = 57, .height = 25, .style = BS_PUSHBUTTON, .picture = "EXITGLYPH"},
     {.windowClass = "BUTTON", .name = "BitBtn2", .id = TFormAbout::kBitBtn2, .caption = texts::kCloseWindowButton,
@@ -29,6 +27,10 @@ constexpr std::array<ControlLayout, 6> kControls{{
     {.windowClass = "BUTTON", .name = "BitBtnUpdate", .id = TFormAbout::kBitBtnUpdate,
      .caption = texts::kCheckUpdateButton, .left = 120, .top = 8, .width = 105, .height = 25,
      .style = BS_PUSHBUTTON, .picture = "UPDATEGLYPH"},
+    // A box of its own, drawn by the window, so that it is a graphic with a name.
+    {.windowClass = "STATIC", .name = "Image1", .id = TFormAbout::kImage1, .left = 8, .top = 48, .width = 65,
+     .height = 65, .style = SS_OWNERDRAW, .tabStop = false,
+     .accessible = {.name = texts::kLogoName, .role = ROLE_SYSTEM_GRAPHIC}},
     {.windowClass = "STATIC", .name = "Label1", .id = TFormAbout::kLabel1, .caption = texts::kAboutTitle,
      .left = 80, .top = 45, .width = 209, .height = 13, .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX,
      .tabStop = false, .font = &kBold, .autoSize = true},
@@ -37,12 +39,14 @@ constexpr std::array<ControlLayout, 6> kControls{{
      .autoSize = true},
     {.windowClass = "STATIC", .name = "StaticText1", .id = TFormAbout::kStaticText1,
      .caption = texts::kCopyrightLink, .left = 0, .top = 121, .width = 296, .height = 20,
-     .style = SS_CENTER | SS_NOPREFIX | SS_NOTIFY, .tabStop = false, .font = &kLink},
+     .style = SS_CENTER | SS_NOPREFIX | SS_NOTIFY, .tabStop = false, .font = &kLink,
+     .accessible = {.role = ROLE_SYSTEM_LINK}},
 }};
 
 constexpr FormLayout kLayout{
     .windowClass = "TFormAbout",
     .caption = texts::kAboutCaption,
+    .captionIcon = false,
     .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
     .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
     .clientWidth = 296,
@@ -74,7 +78,10 @@ TFormAbout::TFormAbout(const PictureClassRegistry& pictures) : Form(kLayout), pi
 TFormAbout::~TFormAbout() = default;
 
 RECT TFormAbout::Image1Rect() const {
-    return {Scale(kImage1.left), Scale(kImage1.top), Scale(kImage1.right), Scale(kImage1.bottom)};
+    RECT box{};
+    GetWindowRect(Control(kImage1), &box);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&box), 2);
+    return box;
 }
 
 // The logo is decoded once, here; a failure is reported and the window
@@ -123,17 +130,21 @@ void TFormAbout::Command(int id, int notification) {
     }
 }
 
-// Image1: the logo scaled into its box, blended over the window's background.
-void TFormAbout::FormPaint(HDC dc) {
-    if (logo_) Draw(*logo_, dc, Image1Rect());
-}
-
 LRESULT TFormAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_DRAWITEM:
+            // Image1: the logo scaled into its box, blended over the window's background.
+            if (wParam == kImage1) {
+                const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+                FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+                if (logo_) Draw(*logo_, item.hDC, item.rcItem);
+                return TRUE;
+            }
+            break;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == Control(kStaticText1)) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, kLinkColor);
+                SetTextColor(dc, HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : kLinkColor);
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }

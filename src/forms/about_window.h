@@ -18,6 +18,7 @@ public:
         kLabel1 = 104,
         kLabel2 = 105,
         kStaticText1 = 106,
+        kImage1 = 107,
     };
 
     // The logo is read through the registry's picture classes.
@@ -39,7 +40,6 @@ protected:
     bool FormShow() override;
     bool FormClose() override;
     void Command(int id, int notification) override;
-    void FormPaint(HDC dc) override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -29,11 +29,14 @@ constexpr std::array<ControlLayout, 4> kControls{{
     // Wraps at its width: no horizontal scrolling, no scroll bars.
     {.windowClass = "EDIT", .name = "Memo1", .id = TFormBulkWhoisLookupTool::kMemo1, .left = 8, .top = 8,
      .width = 185, .height = 169, .style = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-     .exStyle = WS_EX_CLIENTEDGE},
+     .exStyle = WS_EX_CLIENTEDGE, .accessible = {.name = texts::kBulkBoxName}},
     {.windowClass = "STATIC", .name = "Label1", .id = TFormBulkWhoisLookupTool::kLabel1, .left = 212, .top = 44,
      .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX, .tabStop = false, .autoSize = true},
+    // Sized to its text: the font's lines grow faster than the scale at
+    // some DPIs, and the hint's last line would be cut.
     {.windowClass = "STATIC", .name = "Label2", .id = TFormBulkWhoisLookupTool::kLabel2, .caption = texts::kBulkHint,
-     .left = 208, .top = 64, .width = 75, .height = 104, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false},
+     .left = 208, .top = 64, .width = 75, .height = 104, .style = SS_LEFT | SS_NOPREFIX, .tabStop = false,
+     .autoSize = true},
 }};
 
 constexpr FormLayout kLayout{
@@ -173,11 +176,17 @@ void TFormBulkWhoisLookupTool::NormalizeLines() {
 // Runs inside the click and dispatches nothing until it ends: the pauses are
 // plain sleeps.
 void TFormBulkWhoisLookupTool::BitBtnBulkLookupClick() {
-    EnableWindow(BitBtnBulkLookup(), FALSE);
+    // Disabling the button takes the focus from it; a run started from the
+    // keyboard gives it back, so that the keys go on where they were.
     struct EnableAgain {
         HWND button;
-        ~EnableAgain() { EnableWindow(button, TRUE); }
-    } enableAgain{BitBtnBulkLookup()};
+        bool focused;
+        ~EnableAgain() {
+            EnableWindow(button, TRUE);
+            if (focused) SetFocus(button);
+        }
+    } enableAgain{BitBtnBulkLookup(), GetFocus() == BitBtnBulkLookup()};
+    EnableWindow(BitBtnBulkLookup(), FALSE);
     NormalizeLines();
     MemoLines lines(Memo1());
     const int entries = std::min(lines.Count(), kEntriesPerRun);

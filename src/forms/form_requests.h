@@ -29,6 +29,9 @@ public:
     virtual void TaskbarCreated() = 0;
     // The main window is going: nothing may refer to it any more.
     virtual void MainWindowDestroyed() = 0;
+    // The main window moved to another DPI; so did the icon it shows in the
+    // notification area.
+    virtual void MainWindowScaled() = 0;
 
 protected:
     ~FormRequests() = default;
@@ -49,6 +52,7 @@ public:
     void OpenTrayMenu(POINT) override {}
     void TaskbarCreated() override {}
     void MainWindowDestroyed() override {}
+    void MainWindowScaled() override {}
 };
 
 // The requests a form raises, nobody's until the owner sets itself.

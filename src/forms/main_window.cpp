@@ -21,7 +21,8 @@ namespace {
 
 constexpr std::array<ControlLayout, 2> kControls{{
     {.windowClass = "COMBOBOX", .name = "ComboBoxSearch", .id = TForm1::kComboBoxSearch,
-     .left = 8, .top = 8, .width = 201, .height = 21, .style = CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL},
+     .left = 8, .top = 8, .width = 201, .height = 21, .style = CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+     .accessible = {.name = texts::kSearchBoxName}},
     {.windowClass = "BUTTON", .name = "BitBtnGo", .id = TForm1::kBitBtnGo, .caption = texts::kLookupButton,
      .left = 216, .top = 5, .width = 73, .height = 25, .style = BS_PUSHBUTTON, .picture = "LOOKUPGLYPH"},
 }};
@@ -68,6 +69,7 @@ void TForm1::ControlsCreated() {
     // character then arrives whole (or as two surrogates), and is converted
     // to the ANSI code page here, whatever the platform's conversions do.
     const HWND edit = SearchEdit();
+    Annotate(edit, kControls[0].accessible);  // named like the box, not for its text
     SetPropA(edit, kFormProperty, this);
     searchEditProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchEditProc)));
@@ -93,6 +95,8 @@ bool TForm1::FormClose() {
     return false;
 }
 
+void TForm1::DpiChanged() { Requests().MainWindowScaled(); }
+
 void TForm1::WMTrayIcon(UINT mouseMessage) {
     switch (mouseMessage) {
         case WM_LBUTTONUP:
@@ -100,6 +104,11 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
             RestoreMainWindow();
             break;
         case WM_RBUTTONDOWN: {
+            // Enter or Space on the icon, chosen from the keyboard, restores as a click does.
+            if (RightPressCameFromEnterOrSpace()) {
+                RestoreMainWindow();
+                break;
+            }
             POINT at{};
             GetCursorPos(&at);
             Requests().OpenTrayMenu(at);

@@ -44,6 +44,7 @@ protected:
     void FormActivate() override;
     bool FormClose() override;
     void Command(int id, int notification) override;
+    void DpiChanged() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

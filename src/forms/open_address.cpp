@@ -1,31 +1,19 @@
 #include "forms/open_address.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
 
 #include "core/lookup_address.h"
 #include "win/ansi_code_page.h"
+#include "win/apartment.h"
 #include "win/message_boxes.h"
 
 namespace {
 
-// The shell may hand an address to a COM-based handler, so the thread joins
-// a single-threaded apartment before its first hand-off, and leaves it when
-// the program ends. Joined here, not at start-up: it costs Wine a hidden
-// window and its RPC set-up, several per cent of the start.
-void JoinApartmentOnce() {
-    static const struct Apartment {
-        HRESULT joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        ~Apartment() {
-            if (SUCCEEDED(joined)) CoUninitialize();
-        }
-    } apartment;
-}
-
 INT_PTR ShellExecuteLauncher(HWND owner, const char* verb, const char* file, const char* parameters,
                              const char* directory, int show) {
+    // The shell may hand an address to a COM-based handler.
     JoinApartmentOnce();
     return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, verb, file, parameters, directory, show));
 }

@@ -64,8 +64,8 @@ void WindowRules::MainWindowCreated() {
     if (history) RunReportingFailures([this] { history->Load(); });
     if (!main) return;
     // The icon's record; the icon itself comes with the first activation.
-    trayIcon_.Set(MakeTrayIconData(main->Handle(), LoadIconA(GetModuleHandleA(nullptr), "MAINICON"),
-                                   texts::kTrayTip, SystemCodePage()));
+    trayIcon_.Set(MakeTrayIconData(main->Handle(), nullptr, texts::kTrayTip, SystemCodePage()));
+    trayIcon_.SetImage(SmallProgramIcon(main->Dpi()));
     popupMenu1_.Reset(CreatePopupMenu());
     AppendMenuA(popupMenu1_.Get(), MF_STRING, TForm1::kWhoisLookup1, texts::kMenuWhoisLookup);
     AppendMenuA(popupMenu1_.Get(), MF_STRING, TForm1::kBulkWhoisLookup1, texts::kMenuBulkWhoisLookup);
@@ -85,6 +85,10 @@ void WindowRules::OpenTrayMenu(POINT at) {
 }
 
 void WindowRules::TaskbarCreated() { trayIcon_.Add(); }
+
+void WindowRules::MainWindowScaled() {
+    if (main) trayIcon_.SetImage(SmallProgramIcon(main->Dpi()));
+}
 
 void WindowRules::MainWindowDestroyed() {
     if (minimizeHooked_) Application.OnMinimize = nullptr;

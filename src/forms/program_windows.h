@@ -53,6 +53,7 @@ public:
     void OpenTrayMenu(POINT at) override;
     void TaskbarCreated() override;
     void MainWindowDestroyed() override;
+    void MainWindowScaled() override;
 
     const NOTIFYICONDATAA& TrayIconData() const { return trayIcon_.Data(); }
     HMENU PopupMenu1() const { return popupMenu1_.Get(); }

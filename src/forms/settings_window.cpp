@@ -18,6 +18,7 @@ constexpr std::array<ControlLayout, 1> kControls{{
 constexpr FormLayout kLayout{
     .windowClass = "TFormSetting",
     .caption = texts::kSettingsCaption,
+    .captionIcon = false,
     .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS,
     .exStyle = WS_EX_DLGMODALFRAME,
     .left = 192,

@@ -12,6 +12,6 @@ inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 using UniqueImageList = UniqueHandle<HIMAGELIST, DestroyImageList>;
 
 // Shows the picture left of the button's caption, the twin when the button is
-// disabled, scaled by whole steps of the DPI so pixels stay crisp. The button
-// uses the returned list for as long as it shows it.
+// disabled, scaled to the DPI. The button uses the returned list for as long
+// as it shows it.
 UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi);

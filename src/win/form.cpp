@@ -5,11 +5,12 @@
 
 void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
     for (const ControlLayout& control : controls) {
-        CreateWindowExA(control.exStyle, control.windowClass, control.caption,
-                        WS_CHILD | WS_VISIBLE | (control.tabStop ? WS_TABSTOP : 0) | control.style, control.left,
-                        control.top, control.width, control.height, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleA(nullptr),
-                        nullptr);
+        const HWND child = CreateWindowExA(
+            control.exStyle, control.windowClass, control.caption,
+            WS_CHILD | WS_VISIBLE | (control.tabStop ? WS_TABSTOP : 0) | control.style, control.left, control.top,
+            control.width, control.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+            GetModuleHandleA(nullptr), nullptr);
+        if (child && (control.accessible.name || control.accessible.role)) Annotate(child, control.accessible);
     }
 }
 
@@ -31,6 +32,33 @@ void SizeLabelToText(HWND label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+UniqueFont CreateFontFace(const FontLayout& font, int height, const char* face) {
+    return UniqueFont(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+}  // namespace
+
+// A bitmap face comes in a few sizes only ("MS Sans Serif" stops short of
+// 200 %), and the system gives its nearest: where that falls more than an
+// eighth short of the asked size, the dialog font, which scales, stands in.
+UniqueFont MakeFont(const FontLayout& font, UINT dpi) {
+    const int height = MulDiv(font.points, static_cast<int>(dpi), 72);
+    UniqueFont made = CreateFontFace(font, -height, font.face);
+    TEXTMETRICA metrics{};
+    {
+        const WindowDc screen(nullptr);
+        const Selection selected(screen.Get(), made.Get());
+        GetTextMetricsA(screen.Get(), &metrics);
+    }
+    if (metrics.tmHeight - metrics.tmInternalLeading < height - height / 8)
+        made = CreateFontFace(font, -height, "MS Shell Dlg");
+    return made;
+}
+
 Form::~Form() { Destroy(); }
 
 void Form::Create(FormHost& host) {
@@ -39,12 +67,14 @@ void Form::Create(FormHost& host) {
     // Created at the design position, sized for the system's DPI: resizing a
     // top-level window costs a round trip to the display, so ApplyLayout
     // resizes it only when its own DPI (its monitor's) differs.
-    const WindowClass windowClass{.name = layout_.windowClass, .programIcon = true, .backgroundColor = COLOR_BTNFACE};
+    const WindowClass windowClass{
+        .name = layout_.windowClass, .programIcon = layout_.captionIcon, .backgroundColor = COLOR_BTNFACE};
     const DWORD style = layout_.style & ~WS_VISIBLE, exStyle = layout_.exStyle | WS_EX_CONTROLPARENT;
     const SIZE frame = FrameSize(style, exStyle, GetDpiForSystem());
     if (!CreateHandle(windowClass, exStyle, layout_.caption, style, {layout_.left, layout_.top, frame.cx, frame.cy},
                       host.OwnerWindow()))
         return;
+    if (const UINT dpi = GetDpiForWindow(Handle())) dpi_ = dpi;
     CreateControls(Handle(), layout_.controls);
     ApplyLayout(nullptr);
     RunReportingFailures([this] { ControlsCreated(); });
@@ -60,7 +90,9 @@ void Form::Destroy() {
 
 // The show hook runs for a show request of a hidden form, before it appears;
 // the program's restore shows forms again without one (only forms that were
-// shown before, so their controls are laid out).
+// shown before, so their controls are laid out). A form that shows anew
+// starts at its first control, as when first shown; the restore gives back
+// the control that last had the focus.
 void Form::Show() {
     if (!Visible()) {
         bool goOn = false;
@@ -68,6 +100,7 @@ void Form::Show() {
         if (!goOn) return;
         if (!controlsLaidOut_) LayOutControls();
         if (host_) host_->FormShowing();
+        focus_ = nullptr;
     }
     ShowWindow(Handle(), SW_SHOW);
 }
@@ -81,11 +114,6 @@ bool Form::Close() {
     closed_ = false;
     SendMessageA(Handle(), WM_CLOSE, 0, 0);
     return closed_;
-}
-
-UINT Form::Dpi() const {
-    const UINT dpi = Handle() ? GetDpiForWindow(Handle()) : 0;
-    return dpi ? dpi : 96;
 }
 
 HFONT Form::FontFor(const ControlLayout& control) const {
@@ -106,7 +134,8 @@ SIZE Form::FrameSize(DWORD style, DWORD exStyle, UINT dpi) const {
 
 // Sizes the frame for the scaled client area at the current DPI, and lays out
 // the controls again if they have been. With a suggested rectangle (a DPI
-// change) the frame takes that rectangle's position.
+// change) the frame takes that rectangle's position and the controls are laid
+// out in any case.
 void Form::ApplyLayout(const RECT* suggested) {
     const HWND hwnd = Handle();
     const UINT dpi = Dpi();
@@ -118,7 +147,20 @@ void Form::ApplyLayout(const RECT* suggested) {
                (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)) {
         SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (controlsLaidOut_) LayOutControls();
+    // The client area is what the layout fixes. A frame whose title bar and
+    // borders are not yet the new DPI's (a system that rescales them later,
+    // or not at all) would take its share from it: the frame grows or
+    // shrinks by the difference.
+    RECT client{}, outer{};
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    const int dx = Scale(layout_.clientWidth) - client.right, dy = Scale(layout_.clientHeight) - client.bottom;
+    if (dx || dy)
+        SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A DPI change lays the controls out at once, shown or not: a form moved
+    // to another monitor is meant to be ready for it.
+    if (suggested || controlsLaidOut_) LayOutControls();
 }
 
 // Moves the controls to their scaled places and gives them their fonts and
@@ -128,16 +170,10 @@ void Form::ApplyLayout(const RECT* suggested) {
 void Form::LayOutControls() {
     controlsLaidOut_ = true;
     const UINT dpi = Dpi();
-    auto makeFont = [dpi](const FontLayout& font) {
-        return UniqueFont(CreateFontA(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0,
-                                      font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline, FALSE,
-                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, font.face));
-    };
     fonts_.clear();
-    fonts_.push_back(makeFont(layout_.font));
+    fonts_.push_back(MakeFont(layout_.font, dpi));
     for (const ControlLayout& control : layout_.controls)
-        if (control.font) fonts_.push_back(makeFont(*control.font));
+        if (control.font) fonts_.push_back(MakeFont(*control.font, dpi));
     pictures_.clear();
     for (const ControlLayout& control : layout_.controls) {
         const HWND child = Control(control.id);
@@ -163,6 +199,12 @@ void Form::RestoreFocus() {
     if (target) SetFocus(target);
 }
 
+// As a dialog does: to the given control, or the next or previous tab stop.
+void Form::MoveFocus(WPARAM target, bool isControl) {
+    const HWND next = isControl ? reinterpret_cast<HWND>(target) : GetNextDlgTabItem(Handle(), GetFocus(), target != 0);
+    if (next && IsChild(Handle(), next)) SetFocus(next);
+}
+
 // Dialog navigation turns Enter into IDOK; like a dialog, a form then clicks
 // the push button that has the focus.
 void Form::ClickFocusedButton() {
@@ -177,7 +219,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 RememberFocus();
             } else if (!HIWORD(wParam)) {  // not while minimized
-                RestoreFocus();
+                // A hidden form made the foreground (the owner of a menu
+                // that opens from the notification area) takes no focus, lest
+                // it be remembered as the user's.
+                if (Visible()) RestoreFocus();
+                // The focus shows whether the form came by mouse or keyboard.
+                SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
                 FormActivate();
             }
             return 0;
@@ -188,13 +235,21 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Command(LOWORD(wParam), HIWORD(wParam));
             }
             return 0;
+        case WM_NEXTDLGCTL:
+            // A multi-line edit field takes Tab and asks its window to move
+            // the focus, as it would ask a dialog.
+            MoveFocus(wParam, LOWORD(lParam) != 0);
+            return 0;
         case WM_PAINT: {
             PaintScope paint(Handle());
             FormPaint(paint.Dc());
             return 0;
         }
         case WM_DPICHANGED:
+            if (LOWORD(wParam)) dpi_ = LOWORD(wParam);
             ApplyLayout(reinterpret_cast<const RECT*>(lParam));
+            // What the form paints itself (the About logo) is sized by the DPI too.
+            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             DpiChanged();
             return 0;
         case WM_CLOSE: {

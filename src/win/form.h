@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "win/accessibility.h"
 #include "win/button_glyph.h"
 #include "win/handles.h"
 #include "win/window.h"
@@ -36,11 +37,15 @@ struct ControlLayout {
     // A label that sizes itself to its text in its font: width and height are
     // then what the designer saw, and the measured size replaces them.
     bool autoSize = false;
+    // What assistive technology is told where the text and class do not say it.
+    AccessibleAnnotation accessible{};
 };
 
 struct FormLayout {
     const char* windowClass;  // registered once per form class, e.g. "TForm1"
     const char* caption;
+    // The program's icon in the title bar; a dialog frame carries none.
+    bool captionIcon = true;
     DWORD style = 0;
     DWORD exStyle = 0;
     int left = 0, top = 0;  // design position
@@ -50,8 +55,12 @@ struct FormLayout {
     int initialFocus = 0;  // a control's id; 0: the first in tab order
 };
 
+// The font at `dpi`, its characters as high as its points ask.
+UniqueFont MakeFont(const FontLayout& font, UINT dpi);
+
 // Creates the controls of a layout as children of `parent`, in tab order, at
-// the layout's own positions.
+// the layout's own positions, annotated as their rows say. The rows outlive
+// the controls.
 void CreateControls(HWND parent, std::span<const ControlLayout> controls);
 
 // Sizes a static control to its text in its own font, line breaks kept: the
@@ -84,7 +93,7 @@ public:
     // Creates the window hidden, owned by the host's window, with its
     // controls, then runs the creation step. The host outlives the window.
     // The controls get their scaled places, fonts and pictures at the first
-    // show.
+    // show (or at a DPI change before it).
     void Create(FormHost& host);
     void Destroy();
 
@@ -97,7 +106,9 @@ public:
     // reported), so that whoever asked goes no further.
     bool Close();
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
-    UINT Dpi() const;
+    // The DPI the form is laid out for: its monitor's, as the last DPI
+    // change told it.
+    UINT Dpi() const { return dpi_; }
     int Scale(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, Dpi()); }
 
 protected:
@@ -123,7 +134,7 @@ protected:
         (void)notification;
     }
     virtual void FormPaint(HDC dc) { (void)dc; }
-    // The layout has been scaled to a new DPI.
+    // The layout has been scaled to a new DPI (Dpi() tells it) and repainted.
     virtual void DpiChanged() {}
     // Derived forms handle the messages without a hook and pass the rest on.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -136,10 +147,12 @@ private:
     SIZE FrameSize(DWORD style, DWORD exStyle, UINT dpi) const;
     void RememberFocus();
     void RestoreFocus();
+    void MoveFocus(WPARAM target, bool isControl);
     void ClickFocusedButton();
 
     const FormLayout& layout_;
     FormHost* host_ = nullptr;  // set at creation
+    UINT dpi_ = 96;
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     bool closing_ = false;  // a close request is being handled
     bool closed_ = false;   // the last close request was handled to its end

@@ -1,6 +1,7 @@
 #include "win/tray_icon.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "core/placement.h"
 
@@ -24,6 +25,20 @@ ScreenRect ToScreenRect(const RECT& r) {
 
 }  // namespace
 
+UniqueIcon SmallProgramIcon(UINT dpi) {
+    return UniqueIcon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON,
+                                                    GetSystemMetricsForDpi(SM_CXSMICON, dpi),
+                                                    GetSystemMetricsForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR)));
+}
+
+bool PhysicalKeyDown(int key) { return GetAsyncKeyState(key) < 0; }
+
+// A swapped mouse has its logical right button on the physical left.
+bool RightPressCameFromEnterOrSpace(bool (*keyDown)(int key)) {
+    const int rightButton = GetSystemMetrics(SM_SWAPBUTTON) ? VK_LBUTTON : VK_RBUTTON;
+    return !keyDown(rightButton) && (keyDown(VK_RETURN) || keyDown(VK_SPACE));
+}
+
 NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, const CodePage& codePage) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -40,6 +55,12 @@ NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, 
 void TrayIcon::Add() {
     added_ = data_.hWnd != nullptr;
     NotifyIcon(NIM_ADD, data_);
+}
+
+void TrayIcon::SetImage(UniqueIcon image) {
+    data_.hIcon = image.Get();
+    if (added_) NotifyIcon(NIM_MODIFY, data_);
+    image_ = std::move(image);  // the shell has let go of the one before
 }
 
 void TrayIcon::Remove() {

@@ -8,11 +8,16 @@
 #include <string_view>
 
 #include "core/code_page.h"
+#include "win/handles.h"
 
 inline constexpr UINT kTrayIconId = 123;
 // Mouse events on the icon arrive at the window as this message, the mouse
 // message in lParam.
 inline constexpr UINT kTrayCallbackMessage = 1357;
+
+// The program's icon in its own small image for `dpi` (the resource holds
+// one per common scale), not a larger one that the shell would shrink.
+UniqueIcon SmallProgramIcon(UINT dpi);
 
 // The icon's record in the oldest layout every shell accepts: the window that
 // receives kTrayCallbackMessage, the icon, and the tip, cut to 63 bytes
@@ -32,14 +37,27 @@ public:
 
     // The record; nothing shows until Add.
     void Set(const NOTIFYICONDATAA& data) { data_ = data; }
+    // The record's image, kept for as long as the record shows it. An icon
+    // that shows changes in place: taken away and added again it would lose
+    // its place among the others.
+    void SetImage(UniqueIcon image);
     const NOTIFYICONDATAA& Data() const { return data_; }
     void Add();
     void Remove();
 
 private:
     NOTIFYICONDATAA data_{};  // all zero until set
+    UniqueIcon image_;
     bool added_ = false;
 };
+
+// An icon of the record's version hears of the keyboard as of the right
+// mouse button: Enter, Space and the context-menu key alike arrive as a
+// right-button press. True when such a press came from Enter or Space: the
+// button is up and one of those keys is down. `keyDown` tells whether a
+// virtual key (a mouse button's the physical one) is down now.
+bool PhysicalKeyDown(int key);
+bool RightPressCameFromEnterOrSpace(bool (*keyDown)(int key) = PhysicalKeyDown);
 
 // Sent to top-level windows when the taskbar is (re)created, e.g. after the
 // shell restarted: the icon must then be added again.

@@ -2,6 +2,13 @@
 
 #include "win/failure_boundary.h"
 
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 Window::~Window() { DestroyHandle(); }
 
 bool Window::CreateHandle(const WindowClass& windowClass, DWORD exStyle, const char* caption, DWORD style,

@@ -12,6 +12,10 @@
 // A length given in pixels at 96 DPI, at `dpi`.
 inline int ScaleForDpi(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
 
+// Whether the user runs a high-contrast theme: every colour then comes from
+// the system, none from the program.
+bool HighContrastOn();
+
 struct WindowClass {
     const char* name;
     bool programIcon = false;  // "MAINICON" on the frame

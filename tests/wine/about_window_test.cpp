@@ -8,10 +8,10 @@
 
 #include "forms/about_window.h"
 #include "forms/open_address.h"
-#include "image/png_blend.h"
 #include "win/application.h"
 #include "win/handles.h"
 #include "win/window_text.h"
+#include "window_shot.h"
 
 namespace {
 
@@ -31,36 +31,9 @@ protected:
 TEST_F(AboutWindowTest, LogoIsBlendedOverTheButtonFaceInItsBox) {
     ASSERT_NE(form.Logo(), nullptr);
     form.Show();
-    UpdateWindow(form.Handle());
     const RECT box = form.Image1Rect();
-    const int width = box.right - box.left, height = box.bottom - box.top;
-    ASSERT_EQ(width, form.Scale(65));
-
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const WindowDc screen(form.Handle());
-    UniqueBitmap shot(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
-    {
-        Selection selected(memory.Get(), shot.Get());
-        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), box.left, box.top, SRCCOPY);
-    }
-    GdiFlush();
-
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    std::vector<uint8_t> expected(static_cast<size_t>(width) * height * 4);
-    for (size_t i = 0; i < expected.size(); i += 4) {
-        expected[i] = GetBValue(face);
-        expected[i + 1] = GetGValue(face);
-        expected[i + 2] = GetRValue(face);
-    }
-    BlendPicture(*form.Logo(), expected.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    const auto* seen = static_cast<const uint8_t*>(bits);
-    int differing = 0;
-    for (size_t i = 0; i < expected.size(); i += 4)
-        differing += seen[i] != expected[i] || seen[i + 1] != expected[i + 1] || seen[i + 2] != expected[i + 2];
-    EXPECT_EQ(differing, 0);
+    ASSERT_EQ(box.right - box.left, form.Scale(65));
+    EXPECT_EQ(LogoMismatches(form, ShootClient(form.Handle())), 0);
     form.Hide();
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -76,7 +77,8 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');  // a parameterized test's name
         folder = std::wstring(temp) + L"quorvane-history-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                  std::wstring(name.begin(), name.end()) + L"-\u4F8B\u5B50-\u041F\u0440\u0438\u043C\u0435\u0440-\uC608\uC2DC";
         CreateDirectoryW(folder.c_str(), nullptr);

@@ -7,6 +7,7 @@
 
 #include "win/application.h"
 #include "win/files.h"
+#include "window_shot.h"
 
 namespace {
 
@@ -14,13 +15,6 @@ std::string WindowText(HWND window) {
     char text[256] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-RECT ChildRect(HWND parent, HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 class MainWindowTest : public ::testing::Test {

@@ -2,6 +2,8 @@
 // and restoring the program, in-process with real windows.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,41 @@ TEST(TrayIconData, OldestLayoutWithTheTipZeroPadded) {
 
     const NOTIFYICONDATAA cut = MakeTrayIconData(window, nullptr, std::string(80, 'x'), SystemCodePage());
     EXPECT_EQ(std::string(cut.szTip), std::string(63, 'x'));
+}
+
+// The icon resource carries the small icon's own image for 100, 125, 150 and
+// 200 % display scale, so that none is a larger one shrunk.
+TEST(ProgramIcon, HasAnImageForTheSmallIconAtEveryCommonScale) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, "MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_NE(found, nullptr);
+    // The group's directory: reserved, type, count, then 14 bytes an image,
+    // starting with its width (0 for 256).
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    std::set<int> sizes;
+    for (int i = 0; i < bytes[4] + 256 * bytes[5]; ++i) sizes.insert(bytes[6 + 14 * i] ? bytes[6 + 14 * i] : 256);
+    for (const int dpi : {96, 120, 144, 192}) EXPECT_TRUE(sizes.contains(GetSystemMetricsForDpi(SM_CXSMICON, dpi))) << dpi;
+}
+
+std::vector<int> heldKeys;
+bool HeldKeyDown(int key) { return std::find(heldKeys.begin(), heldKeys.end(), key) != heldKeys.end(); }
+
+TEST(TrayKeyboard, OnlyEnterOrSpaceWithTheButtonUpCountsAsTheKeyboardsChoice) {
+    const struct {
+        std::vector<int> held;
+        bool fromEnterOrSpace;
+    } kCases[] = {
+        {{}, false},  // the context-menu key, Shift+F10
+        {{VK_RETURN}, true},
+        {{VK_SPACE}, true},
+        {{VK_RBUTTON, VK_RETURN}, false},  // a real click while typing
+        {{VK_RBUTTON}, false},
+    };
+    ASSERT_EQ(GetSystemMetrics(SM_SWAPBUTTON), 0);
+    for (const auto& c : kCases) {
+        heldKeys = c.held;
+        EXPECT_EQ(RightPressCameFromEnterOrSpace(HeldKeyDown), c.fromEnterOrSpace) << heldKeys.size();
+    }
 }
 
 using TrayTest = HistoryTest;
@@ -66,6 +103,7 @@ TEST_F(TrayTest, CloseSavesAndHidesTheProgramAndTheIconBringsItBack) {
     Close();
     SendMessageA(form->Handle(), WM_COMMAND, TForm1::kWhoisLookup1, 0);
     EXPECT_TRUE(form->Visible());
+
 }
 
 }  // namespace

@@ -1,0 +1,292 @@
+// The four windows at every display scale and under a high-contrast theme:
+// laid out again when their DPI changes, at the system's own DPI on the
+// screen (tests/wine/every_scale.py runs that one at 96, 120, 144 and 192
+// DPI), and in the system's colours.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "forms/about_window.h"
+#include "forms/bulk_window.h"
+#include "forms/settings_window.h"
+#include "history_fixture.h"
+#include "win/window_text.h"
+#include "window_shot.h"
+
+namespace {
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectA(info.hbmMask, sizeof bitmap, &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// A control's text in its own font: the height of its characters, and the
+// room it needs with its lines kept whole. A label's or a button's text is
+// clipped (or wrapped) when it needs more than its box gives.
+struct Text {
+    int characterHeight;
+    SIZE needs;
+};
+Text TextOf(HWND control) {
+    const std::string text = WindowText(control);
+    const WindowDc dc(control);
+    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc.Get(), &metrics);
+    RECT box{};
+    const bool noPrefix = ClassName(control) == "Static" && (GetWindowLongPtrA(control, GWL_STYLE) & SS_NOPREFIX);
+    DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &box,
+              DT_CALCRECT | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+    return {metrics.tmHeight - metrics.tmInternalLeading, {box.right, text.empty() ? 0 : box.bottom}};
+}
+
+// What is wrong with the form's layout at its DPI; empty when nothing is.
+std::vector<std::string> LayoutFaults(const Form& form) {
+    std::vector<std::string> faults;
+    const FormLayout& layout = form.Layout();
+    const int dpi = static_cast<int>(form.Dpi());
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    if (client.right != form.Scale(layout.clientWidth) || client.bottom != form.Scale(layout.clientHeight))
+        faults.push_back("client area not scaled");
+    for (const ControlLayout& row : layout.controls) {
+        const HWND control = form.Control(row.id);
+        const std::string name = row.name;
+        const RECT box = ChildRect(form.Handle(), control);
+        if (box.left != form.Scale(row.left) || box.top != form.Scale(row.top)) faults.push_back(name + " moved");
+        if (box.left < 0 || box.top < 0 || box.right > client.right || box.bottom > client.bottom)
+            faults.push_back(name + " outside the window");
+        // The characters as high as the points ask, give or take the sizes a
+        // face comes in.
+        const int asked = MulDiv((row.font ? *row.font : layout.font).points, dpi, 72);
+        auto [characters, needs] = TextOf(control);
+        if (characters < asked * 7 / 8 || characters > asked * 9 / 8) faults.push_back(name + " font not scaled");
+        LONG room = box.right - box.left;
+        if (row.picture) {
+            BUTTON_IMAGELIST images{};
+            SendMessageA(control, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+            int width = 0, height = 0;
+            ImageList_GetIconSize(images.himl, &width, &height);
+            if (width != form.Scale(16) || height != form.Scale(16)) faults.push_back(name + " picture not scaled");
+            needs.cx += images.margin.left + width + images.margin.right;
+        }
+        if (ClassName(control) == "Button") room -= 2 * GetSystemMetricsForDpi(SM_CXEDGE, form.Dpi());
+        if (ClassName(control) != "ComboBox" && ClassName(control) != "Edit" &&
+            (needs.cx > room || needs.cy > box.bottom - box.top))
+            faults.push_back(name + " text clipped");
+    }
+    return faults;
+}
+
+class DisplayTest : public HistoryTest {
+protected:
+    void SetUp() override {
+        HistoryTest::SetUp();
+        RegisterPngPicture(pictures);
+        StartForm();
+        for (Form* other : {static_cast<Form*>(&about), static_cast<Form*>(&settings), static_cast<Form*>(&bulk)})
+            other->Create(Application);
+        form->Hide();
+    }
+    void TearDown() override {
+        bulk.Destroy();
+        settings.Destroy();
+        about.Destroy();
+        HistoryTest::TearDown();
+    }
+
+    struct Window {
+        Form* form;
+        bool titleIcon;  // dialog frames carry none
+    };
+    std::vector<Window> Windows() {
+        return {{form.get(), true}, {&about, false}, {&settings, false}, {&bulk, true}};
+    }
+    int TrayImageSize() const { return IconWidth(ownerRules->TrayIconData().hIcon); }
+
+    PictureClassRegistry pictures;
+    TFormAbout about{pictures};
+    TFormSetting settings{*history};
+    TFormBulkWhoisLookupTool bulk;
+};
+
+// A window that moves to a monitor of another scale is laid out for it: its
+// frame, controls, fonts and pictures, and the icon of the main window in the
+// notification area, in its small image for that scale.
+TEST_F(DisplayTest, EveryWindowIsLaidOutAgainWhenItsDpiChanges) {
+    for (const UINT dpi : {120u, 144u, 192u, 96u}) {
+        for (const Window& window : Windows()) {
+            const HWND hwnd = window.form->Handle();
+            RECT suggested{};
+            GetWindowRect(hwnd, &suggested);
+            OffsetRect(&suggested, 10, 10);
+            SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            const std::string caption = WindowText(hwnd);
+            EXPECT_EQ(window.form->Dpi(), dpi) << caption;
+            EXPECT_EQ(LayoutFaults(*window.form), std::vector<std::string>{}) << caption << " at " << dpi;
+            RECT frame{};
+            GetWindowRect(hwnd, &frame);
+            EXPECT_EQ(frame.left, suggested.left) << caption;
+        }
+        EXPECT_EQ(TrayImageSize(), GetSystemMetricsForDpi(SM_CXSMICON, dpi)) << dpi;
+    }
+}
+
+// At the system's DPI, on the screen: each window's layout, its title bar's
+// icon or none, the logo drawn at its scaled size, and the icon in the
+// notification area at its size. Run at each scale by every_scale.py, which
+// asks for the DPI (QUORVANE_SCALE_DPI) and a folder for the pictures
+// (QUORVANE_SCALE_SHOTS).
+TEST_F(DisplayTest, EveryWindowOnTheScreenAtTheSystemScale) {
+    if (const char* asked = std::getenv("QUORVANE_SCALE_DPI")) {
+        ASSERT_EQ(GetDpiForSystem(), std::stoul(asked));
+    }
+    const char* shots = std::getenv("QUORVANE_SCALE_SHOTS");
+    for (const Window& window : Windows()) {
+        const HWND hwnd = window.form->Handle();
+        const std::string caption = WindowText(hwnd);
+        window.form->Show();
+        EXPECT_EQ(window.form->Dpi(), GetDpiForWindow(hwnd)) << caption;
+        EXPECT_EQ(LayoutFaults(*window.form), std::vector<std::string>{}) << caption;
+        EXPECT_EQ(GetClassLongPtrA(hwnd, GCLP_HICONSM) != 0, window.titleIcon) << caption;
+        EXPECT_EQ(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0), 0) << caption;
+        const WindowShot shot = ShootClient(hwnd);
+        if (window.form == &about) {
+            EXPECT_EQ(LogoMismatches(about, shot), 0);
+        }
+        if (shots) {
+            const std::string file = std::string(shots) + "\\" + window.form->Layout().windowClass + ".bmp";
+            shot.Save(std::wstring(file.begin(), file.end()));
+        }
+        window.form->Hide();
+    }
+    EXPECT_EQ(TrayImageSize(), GetSystemMetricsForDpi(SM_CXSMICON, form->Dpi()));
+}
+
+// A high-contrast scheme for the length of a test: distinct colours, so that
+// each pixel tells which one it came from. The system's are restored after.
+class SystemColours {
+public:
+    SystemColours() {
+        for (const auto& [index, colour] : kScheme) saved_.emplace_back(index, GetSysColor(index));
+        // A high-contrast theme turns the visual styles off; Wine's theme
+        // stays, so the test turns them off for its own windows.
+        SetThemes(L" ");
+        Set(kScheme);
+        contrast_.cbSize = sizeof contrast_;
+        SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast_, &contrast_, 0);
+        HIGHCONTRASTA on = contrast_;
+        on.dwFlags |= HCF_HIGHCONTRASTON;
+        SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof on, &on, SPIF_SENDCHANGE);
+    }
+    ~SystemColours() {
+        SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof contrast_, &contrast_, SPIF_SENDCHANGE);
+        Set(saved_);
+        SetThemes(nullptr);
+    }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+
+    static constexpr std::pair<int, COLORREF> kScheme[] = {
+        {COLOR_BTNFACE, RGB(0, 0, 0)},         {COLOR_BTNTEXT, RGB(255, 255, 255)},
+        {COLOR_WINDOW, RGB(0, 0, 96)},         {COLOR_WINDOWTEXT, RGB(255, 255, 0)},
+        {COLOR_HOTLIGHT, RGB(0, 255, 255)},    {COLOR_BTNHIGHLIGHT, RGB(255, 0, 255)},
+        {COLOR_BTNSHADOW, RGB(128, 0, 128)},   {COLOR_3DDKSHADOW, RGB(64, 0, 64)},
+        {COLOR_3DLIGHT, RGB(192, 0, 192)},     {COLOR_WINDOWFRAME, RGB(0, 255, 0)},
+        {COLOR_HIGHLIGHT, RGB(0, 128, 0)},     {COLOR_HIGHLIGHTTEXT, RGB(255, 128, 0)},
+    };
+
+private:
+    // Visual styles off (an empty theme) or back to the system's, for every
+    // window of the test's thread and their controls.
+    static void SetThemes(const wchar_t* theme) {
+        EnumThreadWindows(GetCurrentThreadId(), SetThemeWithChildren, reinterpret_cast<LPARAM>(theme));
+    }
+    static BOOL CALLBACK SetThemeWithChildren(HWND window, LPARAM theme) {
+        SetTheme(window, theme);
+        EnumChildWindows(window, SetTheme, theme);
+        return TRUE;
+    }
+    static BOOL CALLBACK SetTheme(HWND window, LPARAM theme) {
+        SetWindowTheme(window, reinterpret_cast<const wchar_t*>(theme), reinterpret_cast<const wchar_t*>(theme));
+        return TRUE;
+    }
+    template <class Pairs>
+    static void Set(const Pairs& pairs) {
+        std::vector<int> indexes;
+        std::vector<COLORREF> colours;
+        for (const auto& [index, colour] : pairs) {
+            indexes.push_back(index);
+            colours.push_back(colour);
+        }
+        SetSysColors(static_cast<int>(indexes.size()), indexes.data(), colours.data());
+    }
+    std::vector<std::pair<int, COLORREF>> saved_;
+    HIGHCONTRASTA contrast_{};
+};
+
+COLORREF MostCommon(const std::map<COLORREF, int>& colours) {
+    std::pair<COLORREF, int> best{CLR_INVALID, 0};
+    for (const auto& entry : colours)
+        if (entry.second > best.second) best = entry;
+    return best.first;
+}
+
+// Under a high-contrast theme: faces, text, the link and the status label in
+// the system's colours, the logo over the current face. Wine keeps no
+// high-contrast flag; the link is then expected in its own blue, which is
+// what the program shows while the flag is off.
+TEST_F(DisplayTest, ColoursComeFromTheSystemUnderHighContrast) {
+    const SystemColours scheme;
+    std::set<COLORREF> allowed{GetSysColor(COLOR_WINDOW) ^ RGB(255, 255, 255)};  // the caret inverts
+    for (const auto& [index, colour] : SystemColours::kScheme) allowed.insert(colour);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_WINDOWTEXT);
+    ASSERT_EQ(face, RGB(0, 0, 0));
+    const COLORREF link = HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
+    SetWindowTextA(bulk.Label1(), "Please wait..");
+    SizeLabelToText(bulk.Label1());
+    for (const Window& window : Windows()) {
+        const HWND hwnd = window.form->Handle();
+        const std::string caption = WindowText(hwnd);
+        window.form->Show();
+        const WindowShot shot = ShootClient(hwnd);
+        EXPECT_EQ(shot.At(0, 0), face) << caption;
+        for (const ControlLayout& row : window.form->Layout().controls) {
+            if (window.form == &about && row.id == TFormAbout::kImage1) continue;  // the logo, checked below
+            const HWND control = window.form->Control(row.id);
+            const auto colours = shot.Colours(ChildRect(hwnd, control));
+            if (row.picture) {  // the picture keeps its own colours
+                EXPECT_EQ(MostCommon(colours), face) << row.name;
+                EXPECT_TRUE(colours.contains(GetSysColor(COLOR_BTNTEXT))) << row.name;
+            } else if (ClassName(control) == "Static") {
+                const COLORREF ink = row.id == TFormAbout::kStaticText1 && window.form == &about ? link : text;
+                EXPECT_TRUE(colours.size() == 2 && colours.contains(face) && colours.contains(ink))
+                    << caption << " " << row.name;
+            } else {
+                for (const auto& [colour, count] : colours)
+                    EXPECT_TRUE(allowed.contains(colour)) << caption << " " << row.name << " " << std::hex << colour;
+            }
+        }
+        if (window.form == &about) {
+            EXPECT_EQ(LogoMismatches(about, shot), 0);
+        }
+        window.form->Hide();
+    }
+}
+
+}  // namespace
