@@ -28,17 +28,26 @@ void CheckOpenedHome(size_t count) {
 
 }  // namespace
 
-// From the tray menu: About hides the main and bulk windows (no save); the
-// link and Check Update open the home page; Close Window leaves the main
-// window hidden; Exit saves the history and ends the program.
+// From the tray menu: About hides the main and bulk windows (no save), and
+// the bulk entry hides About; the link and Check Update open the home page;
+// Close Window leaves the main window hidden; Exit saves the history and ends
+// the program.
 void AboutChain() {
     ChildProcess process;
     Launch(process, g_exe);
     const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
-    Deliver(main, WM_COMMAND, kBulkCommand);
-    const HWND bulk = WaitForVisibleWindowOf(process, "TFormBulkWhoisLookupTool");
+    // The bulk entry takes About away for good: the bulk window's close,
+    // which restores the program, does not bring it back.
     Deliver(main, WM_COMMAND, kAboutCommand);
     const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
+    Deliver(main, WM_COMMAND, kBulkCommand);
+    const HWND bulk = WaitForVisibleWindowOf(process, "TFormBulkWhoisLookupTool");
+    Deliver(bulk, WM_SYSCOMMAND, SC_CLOSE);
+    Check(!IsWindowVisible(about) && !IsWindowVisible(bulk), "a window shows after the bulk window's close");
+    Deliver(main, WM_COMMAND, kWhoisLookupCommand);
+    WaitRestored(main);
+    Deliver(main, WM_COMMAND, kBulkCommand);
+    Deliver(main, WM_COMMAND, kAboutCommand);
     Check(Text(about) == "About", "About caption \"" + Text(about) + "\"");
     // The title line names the version the build was made with.
     const std::string title = Text(GetDlgItem(about, kTitleLabel));

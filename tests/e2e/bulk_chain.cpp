@@ -62,5 +62,15 @@ void BulkLookupChain() {
     std::string rejoined;
     for (const std::string& query : queries) rejoined += query.empty() ? "<empty>" : query;
     Check(rejoined == longLine, "looked up " + Joined(queries));
+
+    // Closing the bulk window restores the program, not the main window the
+    // bulk entry closed; the menu's first entry brings that back and hides
+    // the bulk window.
+    Deliver(bulk, WM_SYSCOMMAND, SC_CLOSE);
+    Check(!IsWindowVisible(bulk) && !IsWindowVisible(main), "a window shows after the bulk window's close");
+    Deliver(main, WM_COMMAND, kBulkCommand);
+    Deliver(main, WM_COMMAND, kWhoisLookupCommand);
+    WaitRestored(main);
+    Check(!IsWindowVisible(bulk), "the bulk window stays beside the restored main window");
     EndAndCheckNothingLeft(process);
 }

@@ -1,5 +1,9 @@
 #include "box_watcher.h"
 
+#include <shellapi.h>
+
+#include "win/tray_icon.h"
+
 namespace {
 BoxWatcher* g_watcher = nullptr;  // the hook procedure has no context argument
 }
@@ -42,4 +46,12 @@ std::string BoxMessage(HWND box) {
 void PostKey(HWND target, UINT key) {
     PostMessageA(target, WM_KEYDOWN, key, 1);
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+bool IconShown(HWND window) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = kTrayIconId;
+    return Shell_NotifyIconA(NIM_MODIFY, &icon);  // fails for an icon the shell does not hold
 }

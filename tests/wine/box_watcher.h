@@ -32,3 +32,5 @@ std::vector<HWND> Children(HWND parent);
 std::string BoxMessage(HWND box);
 // A key as the keyboard would deliver it to the focused control.
 void PostKey(HWND target, UINT key);
+// Whether the shell holds the program's icon for this window.
+bool IconShown(HWND window);

@@ -34,6 +34,7 @@ std::string ReadAll(const std::filesystem::path& path) {
 struct AtTheEnd {
     bool windowsAlive = false;
     bool markerGone = false;
+    bool iconGone = false;  // having been there before
     std::string saved;
 };
 
@@ -85,11 +86,13 @@ protected:
 
     void EndSessionNow() {
         const HWND app = Application.Handle();
+        const bool iconShown = IconShown(Form1->Handle());
         EXPECT_EQ(SendMessageA(app, WM_QUERYENDSESSION, 0, 0), TRUE);
         SendMessageA(app, WM_ENDSESSION, TRUE, 0);
         end_.windowsAlive = true;
         for (HWND form : forms_) end_.windowsAlive = end_.windowsAlive && IsWindow(form);
         end_.markerGone = GlobalFindAtomA(kRunningAtomName) == 0;
+        end_.iconGone = iconShown && !IconShown(Form1->Handle());
         end_.saved = ReadAll(folder_ / "History.txt");
     }
 
@@ -114,6 +117,7 @@ TEST_P(SessionEndTest, SavesAndEndsAfterTheHandlerReturns) {
     EXPECT_EQ(launches_, scenario.launches);
     EXPECT_TRUE(end_.windowsAlive) << "a window went while its handler ran";
     EXPECT_TRUE(end_.markerGone);
+    EXPECT_TRUE(end_.iconGone);
     EXPECT_EQ(end_.saved, scenario.saved);
     EXPECT_EQ(ReadAll(folder_ / "History.txt"), scenario.saved) << "written again after the end";
     for (HWND form : forms_) EXPECT_FALSE(IsWindow(form)) << "the program did not end";

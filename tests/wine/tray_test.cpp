@@ -104,6 +104,12 @@ TEST_F(TrayTest, CloseSavesAndHidesTheProgramAndTheIconBringsItBack) {
     SendMessageA(form->Handle(), WM_COMMAND, TForm1::kWhoisLookup1, 0);
     EXPECT_TRUE(form->Visible());
 
+    // The icon goes with its window: the shell would show a dead one until
+    // the mouse passes over it.
+    const HWND window = form->Handle();
+    EXPECT_TRUE(IconShown(window));
+    form.reset();
+    EXPECT_FALSE(IconShown(window));
 }
 
 }  // namespace
