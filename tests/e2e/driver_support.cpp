@@ -1,7 +1,5 @@
 #include "driver_support.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <utility>
+
+#include "../shell_icon.h"
 
 std::string g_exe;
 
@@ -288,13 +288,7 @@ std::string Joined(const std::vector<std::string>& parts) {
     return all;
 }
 
-bool NotifyIcon(DWORD operation, HWND main) {
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = main;
-    icon.uID = kTrayIconId;
-    return Shell_NotifyIconA(operation, &icon);
-}
+bool NotifyIcon(DWORD operation, HWND main) { return NotifyShellIcon(operation, main, kTrayIconId); }
 
 bool IconPresent(HWND main) { return NotifyIcon(NIM_MODIFY, main); }
 

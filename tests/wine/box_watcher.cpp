@@ -1,7 +1,6 @@
 #include "box_watcher.h"
 
-#include <shellapi.h>
-
+#include "../shell_icon.h"
 #include "win/tray_icon.h"
 
 namespace {
@@ -48,10 +47,4 @@ void PostKey(HWND target, UINT key) {
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
-bool IconShown(HWND window) {
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = window;
-    icon.uID = kTrayIconId;
-    return Shell_NotifyIconA(NIM_MODIFY, &icon);  // fails for an icon the shell does not hold
-}
+bool IconShown(HWND window) { return NotifyShellIcon(NIM_MODIFY, window, kTrayIconId); }
