@@ -11,7 +11,6 @@
 #include "image/png_picture.h"
 #include "win/application.h"
 #include "win/failure_boundary.h"
-#include "win/files.h"
 #include "win/message_boxes.h"
 
 #if defined(__GLIBCXX__)
@@ -30,7 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SetFailureReporter(ShowFailureBox);
     Application.SetTitle("");
     Application.Initialize(instance);
-    SearchHistory history(ExecutableFolder());
+    SearchHistory history(HistoryPlaceForProgram());
     PictureClassRegistry pictures;
     RegisterPngPicture(pictures);
     ProgramWindows windows(history, pictures);

@@ -19,6 +19,9 @@ inline constexpr char kSearchBoxName[] = "Domain, IP address or ASN";
 inline constexpr char kSettingsCommand[] = "Settings...";
 inline constexpr char kSettingsCaption[] = "FormSetting";
 inline constexpr char kClearAutoCompleteButton[] = "Clear Auto Complete";
+// Shown below the button only when the program's folder takes no files and
+// the history is kept in the user's own folder.
+inline constexpr char kHistoryKeptIn[] = "History is kept in:";
 
 // The notification area: the icon's tip and its menu.
 inline constexpr char kTrayTip[] = "Click to restore Quorvane";

@@ -101,7 +101,7 @@ bool TFormAbout::FormClose() {
     return true;
 }
 
-void TFormAbout::ExitClick() { Application.Terminate(); }
+void TFormAbout::ExitClick() { Requests().EndProgram(); }
 
 void TFormAbout::CloseWindowClick() {
     Requests().HideBulkWindow();

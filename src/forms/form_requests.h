@@ -18,6 +18,8 @@ public:
     virtual void AboutShowing() = 0;
     // About's "Close Window" takes the bulk window with it.
     virtual void HideBulkWindow() = 0;
+    // About's "Exit": the history is saved, then the program ends.
+    virtual void EndProgram() = 0;
     // The main window's search box is made: its history can fill it, and
     // the program's icon can be prepared for the window.
     virtual void MainWindowCreated() = 0;
@@ -47,6 +49,7 @@ public:
     bool BulkWindowShowing() override { return true; }
     void AboutShowing() override {}
     void HideBulkWindow() override {}
+    void EndProgram() override {}
     void MainWindowCreated() override {}
     void MainWindowActivated() override {}
     void OpenTrayMenu(POINT) override {}

@@ -1,5 +1,6 @@
 #include "forms/history_combo.h"
 
+#include "forms/history_calls.h"
 #include "win/window_text.h"
 
 namespace {
@@ -26,6 +27,17 @@ std::string ListText(HWND list, LRESULT index) {
 }
 
 bool Failed(LRESULT result) { return result == CB_ERR || result == CB_ERRSPACE; }
+
+// Adds an entry at `at` (-1: the end) with its tag; throws when the list
+// cannot take it.
+void AddEntry(HWND combo, WPARAM at, const char* text, LPARAM tag) {
+    const LRESULT index = HistoryCallFails(HistoryCall::Insert)
+                              ? CB_ERRSPACE
+                              : SendMessageA(combo, at == static_cast<WPARAM>(-1) ? CB_ADDSTRING : CB_INSERTSTRING,
+                                             at == static_cast<WPARAM>(-1) ? 0 : at, reinterpret_cast<LPARAM>(text));
+    if (Failed(index)) throw EListInsertFailure();
+    SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), tag);
+}
 
 }  // namespace
 
@@ -54,30 +66,43 @@ void ComboHistoryList::KeepFirst(std::size_t count) {
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
-void ComboHistoryList::InsertAtTop(std::string_view text) {
-    const std::string entry(text);
-    if (Failed(SendMessageA(combo_, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()))))
-        throw EListInsertFailure();
+void ComboHistoryList::InsertAtTop(std::string_view text) { AddEntry(combo_, 0, std::string(text).c_str(), 0); }
+
+void ComboHistoryList::Append(std::string_view text, LPARAM tag) {
+    AddEntry(combo_, static_cast<WPARAM>(-1), std::string(text).c_str(), tag);
 }
 
-void ComboHistoryList::Append(std::string_view text) {
-    const std::string entry(text);
-    if (Failed(SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()))))
-        throw EListInsertFailure();
+// The search goes on after each match until it wraps to the first one.
+bool ComboHistoryList::HoldsUntaggedIgnoringCase(std::string_view text) const {
+    const std::string key(text);
+    const auto find = [&](LRESULT after) {
+        return SendMessageA(combo_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(key.c_str()));
+    };
+    const LRESULT first = find(-1);
+    for (LRESULT match = first; match != CB_ERR;) {
+        if (SendMessageA(combo_, CB_GETITEMDATA, static_cast<WPARAM>(match), 0) == 0) return true;
+        match = find(match);
+        if (match <= first) break;
+    }
+    return false;
 }
 
 std::string ComboHistoryList::Entry(int index) const { return ListText(ListOf(combo_), index); }
 
-std::vector<std::string> ComboHistoryList::Entries() const {
+std::vector<std::string> ComboHistoryList::Entries(std::span<const std::string_view> kept) const {
     const HWND list = ListOf(combo_);
     const LRESULT count = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
     std::vector<std::string> entries;
     entries.reserve(count > 0 ? static_cast<size_t>(count) : 0);
-    for (LRESULT i = 0; i < count; ++i) entries.push_back(ListText(list, i));
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT tag = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0);
+        if (tag > 0 && static_cast<size_t>(tag) <= kept.size()) entries.emplace_back(kept[static_cast<size_t>(tag) - 1]);
+        else entries.push_back(ListText(list, i));
+    }
     return entries;
 }
 
-void ComboHistoryList::Fill(const std::vector<std::string_view>& entries) {
+void ComboHistoryList::Fill(const std::vector<std::string_view>& entries, LPARAM firstTag) {
     // CB_RESETCONTENT also clears the edit field, so the text is put back.
     const std::string text = WindowText(combo_);
     SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
@@ -95,10 +120,10 @@ void ComboHistoryList::Fill(const std::vector<std::string_view>& entries) {
     // Each entry is copied into one buffer for its terminating zero: no
     // allocation per entry.
     std::string line;
+    LPARAM tag = firstTag;
     for (const std::string_view entry : entries) {
         line.assign(entry);
-        if (Failed(SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()))))
-            throw EListInsertFailure();
+        AddEntry(combo_, static_cast<WPARAM>(-1), line.c_str(), firstTag ? tag++ : 0);
     }
 }
 

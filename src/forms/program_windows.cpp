@@ -106,21 +106,28 @@ void WindowRules::AppMinimize() {
     trayIcon_.Add();
 }
 
-// Queries committed since the last close are kept when the program ends.
-void WindowRules::ListenForEnding() {
-    Application.WhenEnding(this, [this](bool sessionEnding) { ProgramEnding(sessionEnding); });
+// Queries committed since the last close are kept when the program ends. The
+// save runs while the loop still does, so that its failure box can wait for
+// OK; the program then stays, and Exit can be chosen again once the file is
+// free, rather than end and lose what the box is about.
+void WindowRules::EndProgram() {
+    if (history && !RunReportingFailures([this] { history->Save(); })) return;
+    Application.Terminate();
 }
 
-void WindowRules::ProgramEnding(bool sessionEnding) {
-    if (!history) return;
-    if (!sessionEnding) {
-        RunReportingFailures([this] { history->Save(); });
-        return;
-    }
-    try {
-        history->Save();
-    } catch (...) {
-        // The session is going away: nobody is left to read a message.
+void WindowRules::ListenForEnding() {
+    Application.WhenEnding(this, [this](bool sessionEnding) {
+        if (sessionEnding) SessionEnding();
+    });
+}
+
+void WindowRules::SessionEnding() {
+    if (history) {
+        try {
+            history->Save();
+        } catch (...) {
+            // The session is going away: nobody is left to read a message.
+        }
     }
     // The process may be ended any moment now, and a dead process would
     // leave its icon in the notification area.

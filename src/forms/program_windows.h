@@ -38,7 +38,7 @@ public:
 
     // Every window there is raises its requests here.
     void Connect();
-    // From now on the end of the program saves the history.
+    // From now on the end of the session saves the history.
     void ListenForEnding();
 
     void ShowBulkWindow() override;
@@ -48,6 +48,7 @@ public:
     bool BulkWindowShowing() override;
     void AboutShowing() override;
     void HideBulkWindow() override;
+    void EndProgram() override;
     void MainWindowCreated() override;
     void MainWindowActivated() override;
     void OpenTrayMenu(POINT at) override;
@@ -61,8 +62,8 @@ public:
 private:
     // The program's minimize notification: it hides in the icon.
     void AppMinimize();
-    // Saves the history; at the end of the session also removes the icon.
-    void ProgramEnding(bool sessionEnding);
+    // At the end of the session: saves the history and removes the icon.
+    void SessionEnding();
 
     TrayIcon trayIcon_;
     UniqueMenu popupMenu1_;

@@ -5,28 +5,37 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "forms/history_combo.h"
 #include "forms/history_file.h"
 
 class SearchHistory {
 public:
-    // History.txt in the folder: the executable's, or a test's own.
-    explicit SearchHistory(std::wstring folder) : file_(std::move(folder)) {}
+    explicit SearchHistory(HistoryPlace place) : file_(place.folder), besideProgram_(place.besideProgram) {}
+    // History.txt in the folder: a test's own.
+    explicit SearchHistory(std::wstring folder) : SearchHistory(HistoryPlace{std::move(folder), true}) {}
 
     void Attach(HWND combo) { list_ = ComboHistoryList(combo); }
     const HistoryFile& File() const { return file_; }
+    // False when the program's folder takes no files and the history is kept
+    // in the user's own folder instead.
+    bool KeptBesideProgram() const { return besideProgram_; }
     ComboHistoryList& List() { return list_; }
 
     // Fills the list from History.txt, if there is one; the search box's text
-    // stays. Throws EFileOpenFailure or EListInsertFailure.
+    // stays. Throws EFileOpenFailure, EListInsertFailure or whatever else
+    // stopped the reading; the list then holds the entries read so far.
     void Load();
     // Writes the list to History.txt; on failure the old file stays as it
-    // was. Throws EFileCreateFailure or EStreamWriteFailure. A file that could
-    // not be read at the load is read first: its entries that the list does
-    // not hold follow the list's (up to the cap), and while it still cannot be
-    // read it is not replaced (EFileOpenFailure).
+    // was. Throws EFileCreateFailure or EStreamWriteFailure. Entries loaded
+    // from the file go back as the bytes they were, whatever the code page
+    // made of them in the list. A file whose load did not complete is read
+    // first and the rest of its entries follow the list's; while it still
+    // cannot be read it is not replaced (EFileOpenFailure).
     void Save();
     // The commit rule applied to the search box's text; whether it was added.
     bool Commit();
@@ -36,7 +45,20 @@ public:
     bool Clear();
 
 private:
+    // Appends the file's entries from the first one not yet taken; with
+    // `afterCommits`, leaves out those this run has committed already.
+    void TakeEntries(std::string bytes, bool afterCommits);
+
     HistoryFile file_;
+    bool besideProgram_;
     ComboHistoryList list_{nullptr};
-    bool fileUnread_ = false;  // the load failed: the file's entries are not in the list
+    // The bytes of the entries taken from the file, as read; the list's
+    // entries refer to them by number (tag n: kept_[n - 1]).
+    std::deque<std::string> read_;
+    std::vector<std::string_view> kept_;
+    // Until every entry of the file is in the list, the file is not replaced
+    // by the list alone; `taken_` of its entries are.
+    bool fileUnread_ = false;
+    size_t taken_ = 0;
+    bool committed_ = false;  // this run added an entry
 };

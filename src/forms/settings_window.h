@@ -1,4 +1,5 @@
-// The settings window: one button that clears the search history.
+// The settings window: one button that clears the search history, and where
+// the history is kept when that is not beside the program.
 #pragma once
 
 #include "forms/search_history.h"
@@ -6,13 +7,14 @@
 
 class TFormSetting : public Form {
 public:
-    enum ControlId { kBitBtnClearAutocomplete = 101 };
+    enum ControlId { kBitBtnClearAutocomplete = 101, kLabelHistoryPlace = 102, kEditHistoryPlace = 103 };
 
     explicit TFormSetting(SearchHistory& history);
     HWND BitBtnClearAutocomplete() const { return Control(kBitBtnClearAutocomplete); }
     void BitBtnClearAutocompleteClick();
 
 protected:
+    void ControlsCreated() override;
     void Command(int id, int notification) override;
 
 private:

@@ -6,7 +6,9 @@
 #include <set>
 
 #include "core/history_rules.h"
+#include "forms/history_calls.h"
 #include "forms/program_windows.h"
+#include "forms/settings_window.h"
 #include "win/window_text.h"
 
 namespace {
@@ -167,6 +169,7 @@ TEST_F(HistoryTest, HugeFileLoadsItsFirstLinesOnly) {
 // stops the save nor is written through.
 TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
     const std::wstring replacement = path + L".new", target = folder + L"\\target.txt";
+    std::unique_ptr<FileLock> held;
     const struct {
         const char* what;
         std::function<bool()> plant;
@@ -189,6 +192,13 @@ TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
                                           : INVALID_FILE_ATTRIBUTES;
              return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
          }},
+        {"a folder", [&] { return CreateDirectoryW(replacement.c_str(), nullptr) != FALSE; }},
+        {"a file another program holds open",
+         [&] {
+             WriteFile(replacement, "held");
+             held = std::make_unique<FileLock>(replacement);
+             return held->Held();
+         }},
     };
     for (const auto& stale : kStale) {
         SCOPED_TRACE(stale.what);
@@ -203,7 +213,12 @@ TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
         EXPECT_EQ(boxes.boxes, std::vector<std::string>{});
         EXPECT_EQ(ReadFile(path), std::string(stale.what) + "\r\n");
         EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
-        EXPECT_FALSE(Exists(replacement));
+        if (held) {
+            held.reset();
+            EXPECT_EQ(ReadFile(replacement), "held");  // untouched
+        } else if (!RemoveDirectoryW(replacement.c_str())) {
+            EXPECT_FALSE(Exists(replacement));
+        }
         if (Exists(target)) {
             EXPECT_EQ(ReadFile(target), "target");
         }
@@ -211,6 +226,7 @@ TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
         form.reset();
         DeleteFileW(path.c_str());
         DeleteFileW(target.c_str());
+        DeleteFileW(replacement.c_str());
     }
 }
 
@@ -258,12 +274,137 @@ TEST_F(HistoryTest, FolderNamedLikeTheFileCountsAsNoFile) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST_F(HistoryTest, EndingTheProgramSavesTheHistory) {
+// Exit saves before the program ends; a failed save is reported while the
+// loop still runs, and the program stays. (The successful Exit, which ends
+// the loop, is the end-to-end chain's.)
+TEST_F(HistoryTest, FailedSaveAtExitIsReportedAndTheProgramStays) {
+    WriteFile(path, "old\r\n");
     StartForm();
     TypeAndPress("kept.example", VK_RETURN);
-    ASSERT_TRUE(Application.ListensForEnding(ownerRules.get()));
-    Application.NotifyEnding(false);
-    EXPECT_EQ(ReadFile(path), "kept.example\r\n");
+    BoxRecorder boxes;
+    {
+        FileLock lock(path);
+        ownerRules->EndProgram();
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot create file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
+    EXPECT_FALSE(Application.Terminated());
+    EXPECT_EQ(ReadFile(path), "old\r\n");
+}
+
+// Each call of the load and the save fails in turn. Whatever the failure,
+// the file is never left with less than it held: after the next close it
+// holds exactly what it did, duplicates, empty lines, case variants and a
+// list over the cap included.
+TEST_F(HistoryTest, EveryFailingCallLeavesTheFileIntact) {
+    std::string bytes = "one\r\ntwo\r\nONE\r\n\r\ntwo\r\n";
+    for (size_t i = 0; i < kHistoryCap; ++i) bytes += "e" + std::to_string(i) + "\r\n";
+    const std::string newName = "failure|Cannot create file \"" + ToAnsi(path + L".new") + "\". ";
+    const std::string oldName = "failure|Cannot create file \"" + ToAnsi(path) + "\". ";
+    const std::string open = "failure|Cannot open file \"" + ToAnsi(path) + "\". ";
+    const struct {
+        HistoryCall call;
+        int nth, times;  // which calls of it fail
+        bool atLoad;
+        std::string box;  // what the failure box starts with; empty: none shows
+    } kFaults[] = {
+        {HistoryCall::Attributes, 1, 1, true, ""},  // not "no file": the open decides
+        {HistoryCall::Open, 1, 1, true, open},
+        {HistoryCall::Size, 1, 1, true, open},
+        {HistoryCall::Read, 1, 1, true, open},
+        {HistoryCall::Allocate, 1, 1, true, "failure|"},
+        {HistoryCall::Insert, 1, 1, true, "failure|Unable to insert a line"},
+        {HistoryCall::Insert, 3, 1, true, "failure|Unable to insert a line"},
+        {HistoryCall::Create, 1, 1, false, newName},
+        {HistoryCall::Write, 1, 1, false, "failure|Stream write error"},
+        {HistoryCall::Flush, 1, 1, false, "failure|Stream write error"},
+        {HistoryCall::Close, 1, 1, false, "failure|Stream write error"},
+        {HistoryCall::Replace, 1, 3, false, ""},  // held for a moment: tried again
+        {HistoryCall::Replace, 1, 1000, false, oldName},
+    };
+    for (const auto& fault : kFaults) {
+        SCOPED_TRACE(testing::Message() << "call " << static_cast<int>(fault.call) << " from " << fault.nth);
+        WriteFile(path, bytes);
+        int seen = 0;
+        const HistoryFault failing = [&](HistoryCall call) -> DWORD {
+            if (call != fault.call) return 0;
+            ++seen;
+            return seen >= fault.nth && seen < fault.nth + fault.times ? ERROR_SHARING_VIOLATION : 0;
+        };
+        BoxRecorder boxes;
+        const HistoryFault before = SetHistoryFault(fault.atLoad ? failing : nullptr);
+        StartForm();
+        SetHistoryFault(failing);
+        Close();
+        SetHistoryFault(before);
+        if (fault.box.empty()) {
+            EXPECT_EQ(boxes.boxes, std::vector<std::string>{});
+        } else {
+            ASSERT_EQ(boxes.boxes.size(), 1u);
+            EXPECT_EQ(boxes.boxes[0].rfind(fault.box, 0), 0u) << boxes.boxes[0];
+        }
+        EXPECT_EQ(ReadFile(path), bytes);
+        Close();
+        EXPECT_EQ(ReadFile(path), bytes);
+        EXPECT_FALSE(Exists(path + L".new"));
+        Application.Restore();
+        form.reset();
+    }
+}
+
+// Bytes that are no text of the code page come back as they were from an
+// entry nobody committed in this run; the committed ones are written as the
+// list holds them. Under 932 and UTF-8 a lone 0xE9, 0x80 or 0xFF is none.
+TEST_F(HistoryTest, UntouchedEntriesKeepTheirBytes) {
+    const std::string foreign = std::string("caf\xE9\r\n\x80\x81\r\n\xFF\xFEx\r\n") + "\xE9t\xE9\r\n";
+    WriteFile(path, foreign);
+    StartForm();
+    TypeAndPress("new.example", VK_RETURN);
+    Close();
+    EXPECT_EQ(ReadFile(path), "new.example\r\n" + foreign);
+}
+
+// Where the program's folder takes no files, the history is kept in the
+// user's folder, which starts from the file beside the program the first
+// time only: a history cleared there is not taken again.
+TEST_F(HistoryTest, UnwritableProgramFolderKeepsTheHistoryInTheUsersFolder) {
+    const std::wstring user = folder + L"\\user", kept = user + L"\\Quorvane\\";
+    CreateDirectoryW(user.c_str(), nullptr);
+    WriteFile(path, "beside\r\n");
+    const struct {
+        bool writable;
+        std::wstring folder;
+        bool besideProgram;
+        std::string keptFile;  // what History.txt in the user's folder holds
+    } kStarts[] = {
+        {true, folder, true, "(none)"},
+        {false, kept, false, "beside\r\n"},  // the first time: copied
+        {false, kept, false, "(none)"},        // cleared since: not copied again
+    };
+    for (const auto& start : kStarts) {
+        const HistoryPlace place = ChooseHistoryPlace(folder, start.writable, user);
+        EXPECT_EQ(place.folder, start.folder);
+        EXPECT_EQ(place.besideProgram, start.besideProgram);
+        EXPECT_EQ(Exists(kept + L"History.txt") ? ReadFile(kept + L"History.txt") : "(none)", start.keptFile);
+        DeleteFileW((kept + L"History.txt").c_str());
+    }
+    // The settings window says where, in full, whatever script the folder is named in.
+    SearchHistory elsewhere(HistoryPlace{kept, false});
+    TFormSetting settings(elsewhere);
+    settings.Create(Application);
+    wchar_t shown[MAX_PATH * 2] = {};
+    GetWindowTextW(settings.Control(TFormSetting::kEditHistoryPlace), shown, MAX_PATH * 2);
+    EXPECT_EQ(std::wstring(shown), kept + L"History.txt");
+    settings.Destroy();
+    RemoveDirectoryW(kept.c_str());
+    // A file beside the program that cannot be copied stays where it is, to
+    // be read there, and the user's folder is tried again next time.
+    {
+        FileLock lock(path);
+        EXPECT_EQ(ChooseHistoryPlace(folder, false, user).folder, folder);
+    }
+    EXPECT_FALSE(Exists(kept));
+    RemoveDirectoryW(user.c_str());
 }
 
 }  // namespace
