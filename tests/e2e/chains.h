@@ -16,6 +16,8 @@ void SessionEndSavesNewCommits();
 void FailedSaveKeepsTheOldFile();
 void UnreadableHistoryIsReported();
 void LogoffDuringAFailureBox();
+void HeldHistoryAtCloseAndExit();
+void ReadOnlyProgramFolder();
 // completion_chain.cpp
 void CompletionExamples();
 void CompletionDoubleByte();

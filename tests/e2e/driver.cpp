@@ -23,6 +23,8 @@ constexpr Case kCases[] = {
     {"history_survives_close_and_restart", HistorySurvivesCloseAndRestart},
     {"session_end_saves_new_commits", SessionEndSavesNewCommits},
     {"failed_save_keeps_the_old_file", FailedSaveKeepsTheOldFile},
+    {"held_history_at_close_and_exit", HeldHistoryAtCloseAndExit},
+    {"read_only_program_folder", ReadOnlyProgramFolder},
     {"unreadable_history_is_reported", UnreadableHistoryIsReported},
     {"logoff_during_a_failure_box", LogoffDuringAFailureBox},
     {"completion_examples", CompletionExamples},

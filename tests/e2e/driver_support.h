@@ -124,6 +124,10 @@ void WaitRestored(HWND main);
 
 // The tray menu's commands and the About window's controls.
 constexpr WPARAM kWhoisLookupCommand = 201, kBulkCommand = 202, kAboutCommand = 203;
+// The main window's window-menu command that shows the settings window, and
+// the settings window's field that says where the history is kept.
+constexpr WPARAM kSettingsCommand = 0x0010;
+constexpr int kHistoryPlaceField = 103;
 constexpr int kExitButton = 101, kCloseWindowButton = 102, kCheckUpdateButton = 103, kTitleLabel = 104, kLink = 106;
 
 constexpr char kLookupPrefix[] = "http://tessaloon.com/whois/";

@@ -115,6 +115,76 @@ void LogoffDuringAFailureBox() {
     CheckNothingLeft();
 }
 
+// Another program holds History.txt. For a moment, at a close: the save
+// waits it out, with no box. For long, at Exit: the failure box waits for
+// OK, the program stays, and Exit once the file is free saves and ends it.
+void HeldHistoryAtCloseAndExit() {
+    WriteAll(HistoryPath(), "old\r\n");
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "moment.example", 1);
+    {
+        HeldFile held(HistoryPath());
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        Sleep(250);  // as long as an indexer or a virus scanner holds a file
+    }
+    WaitForFile(HistoryPath(), "moment.example\r\nold\r\n");
+    Check(!WindowOf(process, "#32770"), "a failure box for a file held for a moment");
+
+    Deliver(main, WM_COMMAND, kWhoisLookupCommand);
+    WaitRestored(main);
+    CommitByEnter(SearchEdit(main), "exit.example", 2);
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
+    {
+        HeldFile held(HistoryPath());
+        PostMessageA(GetDlgItem(about, kExitButton), BM_CLICK, 0, 0);
+        const HWND box = WaitForFailureBox(process);
+        const std::string message = BoxMessage(box);
+        Check(StartsWith(message, "Cannot create file \"" + ShownPath(HistoryPath()) + "\". "),
+              "failure box says \"" + message + "\"");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(box); }, "the failure box to close");
+    }
+    Check(Running(process) && IsWindowVisible(about), "the program ended after the failed save at Exit");
+    Check(ReadAll(HistoryPath()) == "moment.example\r\nold\r\n", "History.txt changed to \"" + ReadAll(HistoryPath()) + "\"");
+    PostMessageA(GetDlgItem(about, kExitButton), BM_CLICK, 0, 0);
+    const DWORD code = WaitForExit(process);
+    Check(code == 0, "exit status " + std::to_string(code));
+    Check(ReadAll(HistoryPath()) == "exit.example\r\nmoment.example\r\nold\r\n",
+          "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");
+    CheckNothingLeft();
+}
+
+// The program's folder refuses writes (the runner mounts it read-only, with
+// History.txt "beside"): the history is kept in the user's local application
+// data, starting from the file beside the program, which stays as it was;
+// the settings window says where.
+void ReadOnlyProgramFolder() {
+    wchar_t local[MAX_PATH] = {};
+    Check(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH) > 0, "LOCALAPPDATA is not set");
+    const std::string folder = Utf8(local) + "\\Quorvane", kept = folder + "\\History.txt";
+    const auto forget = [&] {
+        DeleteFileW(Wide(kept).c_str());
+        RemoveDirectoryW(Wide(folder).c_str());
+    };
+    forget();
+    ChildProcess process;
+    Launch(process, g_exe);
+    const HWND main = WaitForVisibleWindow(process, "WHOIS Lookup");
+    CommitByEnter(SearchEdit(main), "new.example", 1);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    WaitForFile(kept, "new.example\r\nbeside\r\n");
+    Check(ReadAll(HistoryPath()) == "beside\r\n", "History.txt beside the program changed");
+    Deliver(main, WM_SYSCOMMAND, kSettingsCommand);
+    const HWND settings = WaitForVisibleWindowOf(process, "TFormSetting");
+    const std::string shown = Text(GetDlgItem(settings, kHistoryPlaceField));
+    Check(shown == ShownPath(kept), "the settings window says \"" + shown + "\"");
+    EndAndCheckNothingLeft(process);
+    forget();
+}
+
 // A History.txt that cannot be read is reported; the program still starts.
 void UnreadableHistoryIsReported() {
     WriteAll(HistoryPath(), "x\r\n");

@@ -11,7 +11,9 @@ An installer given is copied beside the program as setup.exe. With
 pages under test lack, as a user's folder may. With
 --small-disk the folder is a tmpfs of a few MiB of its own. Mounting needs
 root (CI has it); where it is not allowed the case is skipped (exit status 77)
-and says so.
+and says so. With --read-only-folder the folder, with the program and a
+History.txt holding "beside", is mounted read-only over itself (root too), and
+the recorder's log goes to a folder of its own.
 """
 import argparse
 import os
@@ -52,6 +54,7 @@ def main():
     parser.add_argument("--long-timeout", type=float,
                         help="the timeout when QUORVANE_STRESS=long asks for the long mode")
     parser.add_argument("--small-disk", action="store_true")
+    parser.add_argument("--read-only-folder", action="store_true")
     parser.add_argument("--non-ansi-folder", action="store_true")
     parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
                         help="environment of the whole run (Wine included)")
@@ -84,10 +87,26 @@ def run_case(args):
             folder.rmdir()
             return SKIPPED, False
         mounted = True
+    log_folder = None
     try:
         shutil.copy2(args.exe, folder / "Quorvane.exe")
         if args.installer:
             shutil.copy2(args.installer, folder / "setup.exe")
+        if args.read_only_folder:
+            (folder / "History.txt").write_bytes(b"beside\r\n")
+            log_folder = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-log-"))
+            log = log_folder / "opened.log"
+            for step in (["mount", "--bind", str(folder), str(folder)],
+                         ["mount", "-o", "remount,bind,ro", str(folder)]):
+                mount = subprocess.run(step, capture_output=True, text=True)
+                if mount.returncode != 0:
+                    if mounted:
+                        subprocess.run(["umount", "-l", str(folder)], check=False)
+                    print(f"skipped: no read-only folder here ({mount.stderr.strip()})")
+                    shutil.rmtree(folder, ignore_errors=True)
+                    shutil.rmtree(log_folder, ignore_errors=True)
+                    return SKIPPED, False
+                mounted = True
         extra["QUORVANE_RECORDER_LOG"] = winebench.windows_path(log)
         # Wine's own error reports, so that a failure of Wine itself is told
         # apart from a failure of the case (CTest shows them only on failure).
@@ -114,7 +133,11 @@ def run_case(args):
             ok = False
             print("processes left after the run:\n  " + "\n  ".join(left), file=sys.stderr)
     finally:
-        if mounted:
+        if log_folder:
+            shutil.rmtree(log_folder, ignore_errors=True)
+        if mounted and args.read_only_folder:
+            subprocess.run(["umount", "-l", str(folder)], check=False)
+        elif mounted:
             if not ok:  # kept for a look on the real disk
                 kept = Path(tempfile.mkdtemp(prefix=f"quorvane-e2e-{args.case}-kept-"))
                 shutil.copytree(folder, kept, dirs_exist_ok=True, symlinks=True,
