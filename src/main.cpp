@@ -1,12 +1,11 @@
 // The entry point: installs the failure box as the reporter of failures that
-// no handler dealt with, makes the one search history and the picture classes,
-// then the owner of the program's windows, and runs it.
+// no handler dealt with, makes the picture classes and the owner of the
+// program's windows (with the history where it is kept), and runs it.
 #include <windows.h>
 
 #include <cstdlib>
 
 #include "forms/program_windows.h"
-#include "forms/search_history.h"
 #include "image/picture_classes.h"
 #include "image/png_picture.h"
 #include "win/application.h"
@@ -29,10 +28,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SetFailureReporter(ShowFailureBox);
     Application.SetTitle("");
     Application.Initialize(instance);
-    SearchHistory history(HistoryPlaceForProgram());
     PictureClassRegistry pictures;
     RegisterPngPicture(pictures);
-    ProgramWindows windows(history, pictures);
+    ProgramWindows windows(HistoryPlaceForProgram(), pictures);
     windows.Run(showCommand);
     return 0;
 }

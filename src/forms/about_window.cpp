@@ -6,7 +6,6 @@
 #include "core/lookup_address.h"
 #include "core/texts.h"
 #include "forms/open_address.h"
-#include "win/application.h"
 #include "win/picture_draw.h"
 #include "win/tray_icon.h"
 
@@ -92,12 +91,12 @@ void TFormAbout::FormCreate() {
 }
 
 bool TFormAbout::FormShow() {
-    Requests().AboutShowing();
+    Requests().MakeRoomForAbout();
     return true;
 }
 
 bool TFormAbout::FormClose() {
-    Application.Restore();
+    Host().Restore();
     return true;
 }
 
@@ -106,7 +105,7 @@ void TFormAbout::ExitClick() { Requests().EndProgram(); }
 void TFormAbout::CloseWindowClick() {
     Requests().HideBulkWindow();
     Hide();
-    Application.Restore();
+    Host().Restore();
 }
 
 void TFormAbout::BitBtnUpdateClick() { OpenAddressChecked(Handle(), ServiceHomeAddress()); }

@@ -12,7 +12,6 @@
 #include "core/texts.h"
 #include "forms/open_address.h"
 #include "win/ansi_code_page.h"
-#include "win/application.h"
 #include "win/handles.h"
 #include "win/memo_lines.h"
 #include "win/tray_icon.h"
@@ -94,10 +93,10 @@ void TFormBulkWhoisLookupTool::FormCreate() { PlaceAboveNotificationArea(Handle(
 
 // The owner makes room for the window; when it cannot (the main window's
 // history could not be saved), the window stays hidden.
-bool TFormBulkWhoisLookupTool::FormShow() { return Requests().BulkWindowShowing(); }
+bool TFormBulkWhoisLookupTool::FormShow() { return Requests().MakeRoomForBulkWindow(); }
 
 bool TFormBulkWhoisLookupTool::FormClose() {
-    Application.Restore();
+    Host().Restore();
     return true;
 }
 
@@ -194,7 +193,7 @@ void TFormBulkWhoisLookupTool::BitBtnBulkLookupClick() {
         SetStatus(texts::kPleaseWait);
         OpenAddress(Handle(), MakeLookupAddress(lines.Line(i)));
         // A session that ended during the hand-off ends the run: no pause.
-        if (Application.Terminated()) break;
+        if (Host().Terminated()) break;
         SleepEx(kPauseMs, FALSE);
         SetStatus("");
     }

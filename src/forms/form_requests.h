@@ -2,38 +2,23 @@
 // other form, so whatever concerns another window goes through here.
 #pragma once
 
-#include <windows.h>
-
 class FormRequests {
 public:
     // The notification-area menu's entries and the settings command.
     virtual void ShowBulkWindow() = 0;
-    virtual void ShowAbout() = 0;
-    virtual void ShowSettings() = 0;
-    // The main window came back through the menu: the other windows go.
-    virtual void MainWindowRestored() = 0;
-    // The bulk window is about to show: answers whether the show goes on.
-    virtual bool BulkWindowShowing() = 0;
-    // The About window is about to show.
-    virtual void AboutShowing() = 0;
+    virtual void ShowAboutWindow() = 0;
+    virtual void ShowSettingsWindow() = 0;
+    // The main window came back through the menu: the bulk and About windows go.
+    virtual void HideBulkAndAbout() = 0;
+    // The bulk window is about to show: the main window closes (saving the
+    // history) and About hides. False when the close failed: it stays hidden.
+    virtual bool MakeRoomForBulkWindow() = 0;
+    // The About window is about to show: the main and bulk windows hide.
+    virtual void MakeRoomForAbout() = 0;
     // About's "Close Window" takes the bulk window with it.
     virtual void HideBulkWindow() = 0;
     // About's "Exit": the history is saved, then the program ends.
     virtual void EndProgram() = 0;
-    // The main window's search box is made: its history can fill it, and
-    // the program's icon can be prepared for the window.
-    virtual void MainWindowCreated() = 0;
-    // The main window was activated: the program lives in the icon from now.
-    virtual void MainWindowActivated() = 0;
-    // The icon asked for its menu, to open at `at` (screen coordinates).
-    virtual void OpenTrayMenu(POINT at) = 0;
-    // The shell's taskbar was made again, without the program's icon.
-    virtual void TaskbarCreated() = 0;
-    // The main window is going: nothing may refer to it any more.
-    virtual void MainWindowDestroyed() = 0;
-    // The main window moved to another DPI; so did the icon it shows in the
-    // notification area.
-    virtual void MainWindowScaled() = 0;
 
 protected:
     ~FormRequests() = default;
@@ -43,19 +28,13 @@ protected:
 class NoFormRequests final : public FormRequests {
 public:
     void ShowBulkWindow() override {}
-    void ShowAbout() override {}
-    void ShowSettings() override {}
-    void MainWindowRestored() override {}
-    bool BulkWindowShowing() override { return true; }
-    void AboutShowing() override {}
+    void ShowAboutWindow() override {}
+    void ShowSettingsWindow() override {}
+    void HideBulkAndAbout() override {}
+    bool MakeRoomForBulkWindow() override { return true; }
+    void MakeRoomForAbout() override {}
     void HideBulkWindow() override {}
     void EndProgram() override {}
-    void MainWindowCreated() override {}
-    void MainWindowActivated() override {}
-    void OpenTrayMenu(POINT) override {}
-    void TaskbarCreated() override {}
-    void MainWindowDestroyed() override {}
-    void MainWindowScaled() override {}
 };
 
 // The requests a form raises, nobody's until the owner sets itself.

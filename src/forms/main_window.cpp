@@ -10,7 +10,7 @@
 #include "core/texts.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
-#include "win/application.h"
+#include "win/ansi_code_page.h"
 #include "win/failure_boundary.h"
 #include "win/tray_icon.h"
 #include "win/window_text.h"
@@ -46,9 +46,8 @@ constexpr char kFormProperty[] = "Quorvane.TForm1";
 
 TForm1::TForm1(SearchHistory& history) : Form(kLayout), history_(history) {}
 
-// The base's destructor could run only the base's own destruction step: a
-// window destroyed without the shutdown (a test's) must still tell the owner,
-// whose minimize handler and icon would otherwise refer to a dead window.
+// The base's destructor could run only the base's own destruction step, and
+// the icon must go with the window.
 TForm1::~TForm1() { Destroy(); }
 
 HWND TForm1::SearchEdit() const {
@@ -78,24 +77,45 @@ void TForm1::ControlsCreated() {
     AppendMenuA(menu, MF_STRING, kSettingsCommand, texts::kSettingsCommand);
 }
 
+// A history that cannot be read is reported; the window still starts with an
+// empty list and the rest of its set-up: the icon's record (the icon itself
+// comes with the first activation) and its menu.
 void TForm1::FormCreate() {
-    Requests().MainWindowCreated();
+    RunReportingFailures([this] { history_.Load(); });
+    trayIcon_.Set(MakeTrayIconData(Handle(), nullptr, texts::kTrayTip, SystemCodePage()));
+    trayIcon_.SetImage(SmallProgramIcon(Dpi()));
+    popupMenu1_.Reset(CreatePopupMenu());
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, kWhoisLookup1, texts::kMenuWhoisLookup);
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, kBulkWhoisLookup1, texts::kMenuBulkWhoisLookup);
+    AppendMenuA(popupMenu1_.Get(), MF_STRING, kAbout1, texts::kMenuAboutExit);
     PlaceAboveNotificationArea(Handle());
 }
 
-void TForm1::FormDestroy() { Requests().MainWindowDestroyed(); }
+void TForm1::FormDestroy() { trayIcon_.Remove(); }
 
-void TForm1::FormActivate() { Requests().MainWindowActivated(); }
+// From the first activation on, the program lives in the icon.
+void TForm1::FormActivate() {
+    trayIcon_.Add();
+    Host().HideTaskbarEntry();
+}
 
 // A close request writes the history and hides the program instead of
 // closing; a failure to write stops it there, and the window stays.
 bool TForm1::FormClose() {
     history_.Save();
-    Application.Minimize();
+    Host().Minimize();
     return false;
 }
 
-void TForm1::DpiChanged() { Requests().MainWindowScaled(); }
+// The icon is added here too: a program started minimized was never
+// activated, and a hidden program without its icon could not be brought back.
+void TForm1::HideToTray() {
+    Hide();
+    Host().HideTaskbarEntry();
+    trayIcon_.Add();
+}
+
+void TForm1::DpiChanged() { trayIcon_.SetImage(SmallProgramIcon(Dpi())); }
 
 void TForm1::WMTrayIcon(UINT mouseMessage) {
     switch (mouseMessage) {
@@ -111,27 +131,31 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
             }
             POINT at{};
             GetCursorPos(&at);
-            Requests().OpenTrayMenu(at);
+            if (popupMenu1_) TrackTrayMenu(Handle(), popupMenu1_.Get(), at);
             break;
         }
     }
 }
 
 void TForm1::RestoreMainWindow() {
-    Application.Restore();
+    Host().Restore();
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     Show();
-    Application.BringToFront();
+    Host().BringToFront();
 }
 
 void TForm1::WhoisLookup1Click() {
     RestoreMainWindow();
-    Requests().MainWindowRestored();
+    Requests().HideBulkAndAbout();
 }
 
-void TForm1::BulkWhoisLookup1Click() { Requests().ShowBulkWindow(); }
+// The main window closes first (saving the history); a failed save stops the
+// entry there, and the main window stays.
+void TForm1::BulkWhoisLookup1Click() {
+    if (Close()) Requests().ShowBulkWindow();
+}
 
-void TForm1::About1Click() { Requests().ShowAbout(); }
+void TForm1::About1Click() { Requests().ShowAboutWindow(); }
 
 // A typed character reaches the edit field as one UTF-16 unit, or a character
 // beyond them as two surrogates, one message each: the first is held until
@@ -176,7 +200,7 @@ void TForm1::ComboBoxSearchKeyPress(char key) {
 
 void TForm1::ComboBoxSearchExit() { history_.Commit(); }
 
-void TForm1::SettingsClick() { Requests().ShowSettings(); }
+void TForm1::SettingsClick() { Requests().ShowSettingsWindow(); }
 
 void TForm1::Command(int id, int notification) {
     switch (id) {
@@ -201,7 +225,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == TaskbarCreatedMessage()) {
-        Requests().TaskbarCreated();
+        trayIcon_.Add();  // the shell's new taskbar has no icon of the program
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {

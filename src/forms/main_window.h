@@ -1,5 +1,7 @@
 // The main lookup window: a one-line, always-on-top tool window with the
-// search box and the Lookup button.
+// search box and the Lookup button. It owns the program's icon in the
+// notification area and the icon's menu: the shell's callbacks and the menu's
+// commands arrive at this window.
 #pragma once
 
 #include <string>
@@ -9,6 +11,8 @@
 #include "forms/form_requests.h"
 #include "forms/search_history.h"
 #include "win/form.h"
+#include "win/handles.h"
+#include "win/tray_icon.h"
 
 class TForm1 : public Form, public RaisesRequests {
 public:
@@ -36,6 +40,12 @@ public:
     void WhoisLookup1Click();
     void BulkWhoisLookup1Click();
     void About1Click();
+    // The program was minimized: it lives on in the icon.
+    void HideToTray();
+    // The session ends: the icon goes before the process may be ended.
+    void RemoveIcon() { trayIcon_.Remove(); }
+    const TrayIcon& Icon() const { return trayIcon_; }
+    HMENU PopupMenu1() const { return popupMenu1_.Get(); }
 
 protected:
     void ControlsCreated() override;
@@ -53,6 +63,8 @@ private:
     LRESULT SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam);
 
     SearchHistory& history_;
+    TrayIcon trayIcon_;
+    UniqueMenu popupMenu1_;
     WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
     wchar_t heldHighSurrogate_ = 0;     // the first half of a typed character, until the second comes
 };

@@ -6,9 +6,6 @@
 
 TApplication Application;
 
-
-TApplication::~TApplication() { Shutdown(); }
-
 void TApplication::Initialize(HINSTANCE instance) {
     (void)instance;  // the window belongs to the program's own module
     if (Handle()) return;
@@ -24,55 +21,23 @@ void TApplication::Initialize(HINSTANCE instance) {
                  {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0}, nullptr);
 }
 
-void TApplication::CreateForm(Form& form) {
-    if (terminated_) return;
-    forms_.push_back(&form);
-    form.Create(*this);
-}
-
-void TApplication::ForgetForm(const Form* form) { std::erase(forms_, form); }
-
 void TApplication::SetTitle(std::string title) {
     title_ = std::move(title);
     if (Handle()) SetWindowTextA(Handle(), title_.c_str());
 }
 
-void TApplication::WhenEnding(const void* owner, EndingListener listener) {
-    endingListeners_.emplace_back(owner, std::move(listener));
-}
-
-void TApplication::ForgetListeners(const void* owner) {
-    std::erase_if(endingListeners_, [owner](const auto& entry) { return entry.first == owner; });
-}
-
-bool TApplication::ListensForEnding(const void* owner) const {
-    return std::ranges::any_of(endingListeners_, [owner](const auto& entry) { return entry.first == owner; });
-}
-
-void TApplication::NotifyEnding(bool sessionEnding) {
-    // A copy: a listener may end its owner.
-    const auto listeners = endingListeners_;
-    for (const auto& entry : listeners) entry.second(sessionEnding);
-}
-
-void TApplication::Run(int showCommand) {
-    if (!terminated_) {
-        const bool minimized = showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_SHOWMINIMIZED ||
-                               showCommand == SW_MINIMIZE || showCommand == SW_FORCEMINIMIZE;
-        if (Form* main = MainForm(); main && main->Handle()) {
-            if (minimized) {
-                Minimize();
-            } else {
-                ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-                main->Show();
-                SetForegroundWindow(main->Handle());
-            }
-        }
-        MSG msg;
-        while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
-        if (!sessionEnded_) NotifyEnding(false);
+void TApplication::Run(Form& main, int showCommand) {
+    if (terminated_ || !main.Handle()) return;
+    if (showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ||
+        showCommand == SW_FORCEMINIMIZE) {
+        Minimize();
+    } else {
+        ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+        main.Show();
+        SetForegroundWindow(main.Handle());
     }
-    Shutdown();
+    MSG msg;
+    while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
 }
 
 void TApplication::ProcessMessages() {
@@ -104,14 +69,16 @@ void TApplication::Terminate() {
 }
 
 void TApplication::Shutdown() {
-    for (Form* form : forms_) form->Hide();
     if (Handle()) ShowWindow(Handle(), SW_HIDE);
-    while (!forms_.empty()) {
-        Form* form = forms_.back();
-        forms_.pop_back();
-        form->Destroy();
-    }
     DestroyHandle();
+}
+
+// Top-level windows come in z-order, the frontmost first.
+std::vector<HWND> TApplication::VisibleForms() const {
+    std::vector<HWND> forms;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window)) forms.push_back(window);
+    return forms;
 }
 
 // The forms are hidden here rather than left to the platform's hiding of
@@ -121,12 +88,10 @@ void TApplication::Shutdown() {
 // nothing hid since.
 void TApplication::Minimize() {
     if (!Handle() || Minimized()) return;
-    hiddenByMinimize_.clear();
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window)) hiddenByMinimize_.push_back(window);
+    hiddenByMinimize_ = VisibleForms();
     for (HWND window : hiddenByMinimize_) ShowWindow(window, SW_HIDE);
     ShowWindow(Handle(), SW_MINIMIZE);
-    if (OnMinimize) OnMinimize();
+    if (events_) events_->Minimized();
 }
 
 void TApplication::Restore() {
@@ -142,11 +107,9 @@ void TApplication::Restore() {
         if (const HWND front = FrontWindow()) SetActiveWindow(front);
 }
 
-// Top-level windows come in z-order, the frontmost first.
 HWND TApplication::FrontWindow() const {
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-        if (GetWindow(window, GW_OWNER) == Handle() && IsWindowVisible(window) && IsWindowEnabled(window))
-            return window;
+    for (HWND window : VisibleForms())
+        if (IsWindowEnabled(window)) return window;
     return nullptr;
 }
 
@@ -165,31 +128,29 @@ void TApplication::HideTaskbarEntry() {
 
 void TApplication::FormHidden(HWND hidden) {
     std::erase(hiddenByMinimize_, hidden);
-    for (const Form* form : forms_)
-        if (form->Visible()) return;
-    HideTaskbarEntry();
+    if (VisibleForms().empty()) HideTaskbarEntry();
 }
 
 LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CLOSE:
-            // The taskbar entry's close and Alt+F4 on it close the main form,
-            // which hides the program; the application window stays.
-            if (Form* main = MainForm()) main->Close();
+            // The taskbar entry's close and Alt+F4 on it: the owner decides
+            // (the main window closes, which hides the program).
+            if (events_) events_->CloseRequested();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;  // no objection to logging off
         case WM_ENDSESSION:
-            // The process may end once this returns: the listeners save and
-            // let go of what outlives the process (the icon, the marker) now.
+            // The process may end once this returns: the owner saves and lets
+            // go of what outlives the process (the icon, the marker) now.
             // Nothing is destroyed here, whatever handler of the program lies
             // further up the stack (a lookup waiting in the shell, a message
-            // box): the quit request unwinds every loop, and Run destroys the
-            // windows after its own.
+            // box): the quit request unwinds every loop, and the owner
+            // destroys the windows after the loop.
             if (wParam && !sessionEnded_) {
                 sessionEnded_ = true;
                 Terminate();
-                NotifyEnding(true);
+                if (events_) events_->SessionEnding();
             }
             return 0;
         case WM_SYSCOMMAND:

@@ -84,7 +84,6 @@ void Form::Create(FormHost& host) {
 void Form::Destroy() {
     if (!Handle()) return;
     RunReportingFailures([this] { FormDestroy(); });
-    if (host_) host_->FormDestroying(this);
     DestroyHandle();
 }
 
@@ -110,10 +109,17 @@ void Form::Hide() {
     if (host_) host_->FormHidden(Handle());
 }
 
+// Forms are hidden, never destroyed, until the program ends. A close request
+// that arrives while one is handled (its failure box is up, say) is not
+// handled again.
 bool Form::Close() {
-    closed_ = false;
-    SendMessageA(Handle(), WM_CLOSE, 0, 0);
-    return closed_;
+    if (closing_ || !Handle()) return false;
+    closing_ = true;
+    bool hide = false;
+    const bool done = RunReportingFailures([&] { hide = FormClose(); });
+    closing_ = false;
+    if (hide) Hide();
+    return done;
 }
 
 HFONT Form::FontFor(const ControlLayout& control) const {
@@ -252,18 +258,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             DpiChanged();
             return 0;
-        case WM_CLOSE: {
-            // A close request that arrives while one is handled (its failure
-            // box is up, say) is not handled again.
-            if (closing_) return 0;
-            closing_ = true;
-            bool hide = false;
-            closed_ = RunReportingFailures([&] { hide = FormClose(); });
-            closing_ = false;
-            // Forms are hidden, never destroyed, until the program ends.
-            if (hide) Hide();
+        case WM_CLOSE:
+            Close();
             return 0;
-        }
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

@@ -67,19 +67,22 @@ void CreateControls(HWND parent, std::span<const ControlLayout> controls);
 // widest line by as many lines as there are (one line for no text).
 void SizeLabelToText(HWND label);
 
-class Form;
-
-// What a form needs of whoever keeps it (the application object): the window
-// that owns it and carries the taskbar entry, which shows while a form does,
-// and word of its hiding and its end.
+// What a form needs of the program that hosts it (the application object):
+// the window that owns it and carries the taskbar entry, which shows while a
+// form does, and the program's minimize and restore.
 class FormHost {
 public:
     virtual HWND OwnerWindow() const = 0;
     // A hidden form is about to show.
     virtual void FormShowing() = 0;
     virtual void FormHidden(HWND form) = 0;
-    // The form's window is about to go; nothing may keep a reference to it.
-    virtual void FormDestroying(const Form* form) = 0;
+    virtual void Minimize() = 0;
+    virtual void Restore() = 0;
+    // Makes the front form the foreground window.
+    virtual void BringToFront() = 0;
+    virtual void HideTaskbarEntry() = 0;
+    // The program is ending: a long run stops early.
+    virtual bool Terminated() const = 0;
 
 protected:
     ~FormHost() = default;
@@ -91,7 +94,8 @@ public:
     ~Form() override;
 
     // Creates the window hidden, owned by the host's window, with its
-    // controls, then runs the creation step. The host outlives the window.
+    // controls, then runs the creation step. The host outlives the window;
+    // whoever made the form destroys it.
     // The controls get their scaled places, fonts and pictures at the first
     // show (or at a DPI change before it).
     void Create(FormHost& host);
@@ -103,7 +107,8 @@ public:
     void Hide();
     // A close request, as the close button would make it. Returns whether it
     // was handled to its end: false when a step of it failed (and was
-    // reported), so that whoever asked goes no further.
+    // reported) or a close is already being handled, so that whoever asked
+    // goes no further.
     bool Close();
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
     // The DPI the form is laid out for: its monitor's, as the last DPI
@@ -112,6 +117,7 @@ public:
     int Scale(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, Dpi()); }
 
 protected:
+    FormHost& Host() const { return *host_; }
     // Runs once the controls exist, before the creation step: settings of the
     // controls that the layout does not carry.
     virtual void ControlsCreated() {}
@@ -155,7 +161,6 @@ private:
     UINT dpi_ = 96;
     HWND focus_ = nullptr;  // the control that had the focus when the form was last deactivated
     bool closing_ = false;  // a close request is being handled
-    bool closed_ = false;   // the last close request was handled to its end
     bool controlsLaidOut_ = false;  // scaled, with fonts and pictures: from the first show on
     std::vector<UniqueFont> fonts_;  // the form's, then one per control with a font of its own
     std::vector<UniqueImageList> pictures_;

@@ -17,7 +17,6 @@ namespace {
 
 class AboutWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override {
         RegisterPngPicture(pictures);
         form.Create(Application);

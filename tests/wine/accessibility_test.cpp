@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "history_fixture.h"
+#include "program_fixture.h"
 #include "image/png_picture.h"
 
 namespace {
@@ -20,39 +20,17 @@ constexpr int kSearchEdit = -1;
 // edit field; a row says so where its role is the platform's, not the program's.
 bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
-class AccessibilityTest : public HistoryTest {
+class AccessibilityTest : public ProgramTest {
 protected:
     static void SetUpTestSuite() {
-        HistoryTest::SetUpTestSuite();
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's client does
     }
     void SetUp() override {
-        HistoryTest::SetUp();
-        RegisterPngPicture(pictures);
-        StartForm();
-        about = std::make_unique<TFormAbout>(pictures);
-        settings = std::make_unique<TFormSetting>(*history);
-        bulk = std::make_unique<TFormBulkWhoisLookupTool>();
-        ownerRules->about = about.get();
-        ownerRules->settings = settings.get();
-        ownerRules->bulk = bulk.get();
-        ownerRules->Connect();
-        for (Form* f : Forms()) f->Create(Application);
+        ProgramTest::SetUp();
+        StartProgram();
     }
-    void TearDown() override {
-        bulk.reset();
-        settings.reset();
-        about.reset();
-        HistoryTest::TearDown();
-    }
-    std::vector<Form*> Forms() { return {form.get(), about.get(), settings.get(), bulk.get()}; }
     Form& Of(Window window) { return *Forms()[static_cast<size_t>(window)]; }
     HWND Control(Window window, int id) { return id == kSearchEdit ? form->SearchEdit() : Of(window).Control(id); }
-
-    PictureClassRegistry pictures;
-    std::unique_ptr<TFormAbout> about;
-    std::unique_ptr<TFormSetting> settings;
-    std::unique_ptr<TFormBulkWhoisLookupTool> bulk;
 };
 
 // The name (in the ANSI code page) and role a client reads through the
@@ -172,7 +150,7 @@ public:
     void BulkTabSpaceAndEscape() {
         form->BulkWhoisLookup1Click();
         Application.ProcessMessages();
-        SetWindowTextA(bulk->Memo1(), "AS64500");
+        SetWindowTextA(FormBulkWhoisLookupTool->Memo1(), "AS64500");
         Press({VK_ESCAPE, VK_TAB, VK_SPACE});
     }
     // Shown anew after the menu's first entry hid it, About starts again at

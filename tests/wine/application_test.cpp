@@ -7,21 +7,25 @@
 
 namespace {
 
-class ApplicationTest : public ::testing::Test {
+class ApplicationTest : public ::testing::Test, private ProgramEvents {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override {
         shown.Create(Application);
         hidden.Create(Application);
         shown.Show();
-        Application.OnMinimize = [this] { ++minimizeNotices; };
+        Application.SetEvents(this);
     }
     void TearDown() override {
         Application.Restore();
-        Application.OnMinimize = nullptr;
+        Application.SetEvents(nullptr);
     }
     TestForm shown, hidden;
     int minimizeNotices = 0;
+
+private:
+    void CloseRequested() override {}
+    void Minimized() override { ++minimizeNotices; }
+    void SessionEnding() override {}
 };
 
 TEST_F(ApplicationTest, MinimizeHidesEveryFormAndNotifiesOnce) {

@@ -17,7 +17,6 @@ namespace {
 
 class BulkWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override { form.Create(Application); }
     TFormBulkWhoisLookupTool form;
 };

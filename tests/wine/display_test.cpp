@@ -19,7 +19,7 @@
 #include "forms/about_window.h"
 #include "forms/bulk_window.h"
 #include "forms/settings_window.h"
-#include "history_fixture.h"
+#include "program_fixture.h"
 #include "win/window_text.h"
 #include "window_shot.h"
 
@@ -93,21 +93,12 @@ std::vector<std::string> LayoutFaults(const Form& form) {
     return faults;
 }
 
-class DisplayTest : public HistoryTest {
+class DisplayTest : public ProgramTest {
 protected:
     void SetUp() override {
-        HistoryTest::SetUp();
-        RegisterPngPicture(pictures);
-        StartForm();
-        for (Form* other : {static_cast<Form*>(&about), static_cast<Form*>(&settings), static_cast<Form*>(&bulk)})
-            other->Create(Application);
+        ProgramTest::SetUp();
+        StartProgram();
         form->Hide();
-    }
-    void TearDown() override {
-        bulk.Destroy();
-        settings.Destroy();
-        about.Destroy();
-        HistoryTest::TearDown();
     }
 
     struct Window {
@@ -115,14 +106,10 @@ protected:
         bool titleIcon;  // dialog frames carry none
     };
     std::vector<Window> Windows() {
-        return {{form.get(), true}, {&about, false}, {&settings, false}, {&bulk, true}};
+        return {{form, true}, {FormAbout, false}, {FormSetting, false}, {FormBulkWhoisLookupTool, true}};
     }
-    int TrayImageSize() const { return IconWidth(ownerRules->TrayIconData().hIcon); }
+    int TrayImageSize() const { return IconWidth(form->Icon().Data().hIcon); }
 
-    PictureClassRegistry pictures;
-    TFormAbout about{pictures};
-    TFormSetting settings{*history};
-    TFormBulkWhoisLookupTool bulk;
 };
 
 // A window that moves to a monitor of another scale is laid out for it: its
@@ -166,8 +153,8 @@ TEST_F(DisplayTest, EveryWindowOnTheScreenAtTheSystemScale) {
         EXPECT_EQ(GetClassLongPtrA(hwnd, GCLP_HICONSM) != 0, window.titleIcon) << caption;
         EXPECT_EQ(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0), 0) << caption;
         const WindowShot shot = ShootClient(hwnd);
-        if (window.form == &about) {
-            EXPECT_EQ(LogoMismatches(about, shot), 0);
+        if (window.form == FormAbout) {
+            EXPECT_EQ(LogoMismatches(*FormAbout, shot), 0);
         }
         if (shots) {
             const std::string file = std::string(shots) + "\\" + window.form->Layout().windowClass + ".bmp";
@@ -258,8 +245,8 @@ TEST_F(DisplayTest, ColoursComeFromTheSystemUnderHighContrast) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_WINDOWTEXT);
     ASSERT_EQ(face, RGB(0, 0, 0));
     const COLORREF link = HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
-    SetWindowTextA(bulk.Label1(), "Please wait..");
-    SizeLabelToText(bulk.Label1());
+    SetWindowTextA(FormBulkWhoisLookupTool->Label1(), "Please wait..");
+    SizeLabelToText(FormBulkWhoisLookupTool->Label1());
     for (const Window& window : Windows()) {
         const HWND hwnd = window.form->Handle();
         const std::string caption = WindowText(hwnd);
@@ -267,14 +254,14 @@ TEST_F(DisplayTest, ColoursComeFromTheSystemUnderHighContrast) {
         const WindowShot shot = ShootClient(hwnd);
         EXPECT_EQ(shot.At(0, 0), face) << caption;
         for (const ControlLayout& row : window.form->Layout().controls) {
-            if (window.form == &about && row.id == TFormAbout::kImage1) continue;  // the logo, checked below
+            if (window.form == FormAbout && row.id == TFormAbout::kImage1) continue;  // the logo, checked below
             const HWND control = window.form->Control(row.id);
             const auto colours = shot.Colours(ChildRect(hwnd, control));
             if (row.picture) {  // the picture keeps its own colours
                 EXPECT_EQ(MostCommon(colours), face) << row.name;
                 EXPECT_TRUE(colours.contains(GetSysColor(COLOR_BTNTEXT))) << row.name;
             } else if (ClassName(control) == "Static") {
-                const COLORREF ink = row.id == TFormAbout::kStaticText1 && window.form == &about ? link : text;
+                const COLORREF ink = row.id == TFormAbout::kStaticText1 && window.form == FormAbout ? link : text;
                 EXPECT_TRUE(colours.size() == 2 && colours.contains(face) && colours.contains(ink))
                     << caption << " " << row.name;
             } else {
@@ -282,8 +269,8 @@ TEST_F(DisplayTest, ColoursComeFromTheSystemUnderHighContrast) {
                     EXPECT_TRUE(allowed.contains(colour)) << caption << " " << row.name << " " << std::hex << colour;
             }
         }
-        if (window.form == &about) {
-            EXPECT_EQ(LogoMismatches(about, shot), 0);
+        if (window.form == FormAbout) {
+            EXPECT_EQ(LogoMismatches(*FormAbout, shot), 0);
         }
         window.form->Hide();
     }

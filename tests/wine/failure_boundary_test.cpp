@@ -18,7 +18,6 @@ void Record(std::string_view message) { reported.emplace_back(message); }
 
 class FailureBoundaryTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override {
         reported.clear();
         before_ = SetFailureReporter(Record);

@@ -43,7 +43,6 @@ protected:
 
 class FormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override { form.Create(Application); }
     void TearDown() override {
         Application.Restore();

@@ -1,5 +1,5 @@
 // Loading, committing and saving the history through the main window.
-#include "history_fixture.h"
+#include "program_fixture.h"
 
 #include <cstring>
 #include <functional>
@@ -13,10 +13,12 @@
 
 namespace {
 
+using HistoryTest = ProgramTest;
+
 TEST_F(HistoryTest, LoadFillsTheListAndLeavesThePlaceholder) {
     WriteFile(path, "b.com\r\nA.com\n\nx y \rlast");
-    StartForm();
-    EXPECT_EQ(Entries_(), (Entries{"b.com", "A.com", "", "x y ", "last"}));
+    StartProgram();
+    EXPECT_EQ(ListEntries(), (Entries{"b.com", "A.com", "", "x y ", "last"}));
     EXPECT_EQ(form->SearchText(), "Enter domain, IP address or ASN");
 }
 
@@ -24,17 +26,17 @@ TEST_F(HistoryTest, OverTheCapLoadsWholeAndACommitCutsTo200) {
     std::string bytes;
     for (int i = 0; i < 230; ++i) bytes += "q" + std::to_string(i) + "\r\n";
     WriteFile(path, bytes);
-    StartForm();
-    EXPECT_EQ(Entries_().size(), 230u);
+    StartProgram();
+    EXPECT_EQ(ListEntries().size(), 230u);
     TypeAndPress("new.com", VK_RETURN);
-    const Entries entries = Entries_();
+    const Entries entries = ListEntries();
     ASSERT_EQ(entries.size(), 200u);
     EXPECT_EQ(entries.front(), "new.com");
     EXPECT_EQ(entries.back(), "q198");
 }
 
 TEST_F(HistoryTest, EnterCommitsBeforeTheLookupAndCloseSavesByteExact) {
-    StartForm();
+    StartProgram();
     TypeAndPress(" example.com", VK_RETURN);
     TypeAndPress("AS15169", VK_RETURN);
     TypeAndPress("as15169", VK_RETURN);  // a case-only duplicate: looked up, not stored
@@ -42,7 +44,7 @@ TEST_F(HistoryTest, EnterCommitsBeforeTheLookupAndCloseSavesByteExact) {
     EXPECT_EQ(opened, (std::vector<std::string>{"http://tessaloon.com/whois/%20example.com after 1 entries",
                                                 "http://tessaloon.com/whois/AS15169 after 2 entries",
                                                 "http://tessaloon.com/whois/as15169 after 2 entries"}));
-    EXPECT_EQ(Entries_(), (Entries{"AS15169", " example.com"}));
+    EXPECT_EQ(ListEntries(), (Entries{"AS15169", " example.com"}));
     EXPECT_FALSE(Exists(path));  // nothing is written before a close
     Close();
     EXPECT_EQ(ReadFile(path), "AS15169\r\n example.com\r\n");
@@ -51,14 +53,14 @@ TEST_F(HistoryTest, EnterCommitsBeforeTheLookupAndCloseSavesByteExact) {
 }
 
 TEST_F(HistoryTest, TabCommitsWithoutALookup) {
-    StartForm();
+    StartProgram();
     TypeAndPress("tab.example", VK_TAB);
-    EXPECT_EQ(Entries_(), Entries{"tab.example"});
+    EXPECT_EQ(ListEntries(), Entries{"tab.example"});
     EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(HistoryTest, MouseClickOnTheButtonCommitsFirst) {
-    StartForm();
+    StartProgram();
     SetWindowTextA(form->ComboBoxSearch(), "click.example");
     PostMessageA(form->BitBtnGo(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(form->BitBtnGo(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -67,7 +69,7 @@ TEST_F(HistoryTest, MouseClickOnTheButtonCommitsFirst) {
 }
 
 TEST_F(HistoryTest, EmptyListSavesAnEmptyFileAndSaveLoadRoundTrips) {
-    StartForm();
+    StartProgram();
     SetWindowTextA(form->ComboBoxSearch(), "typed.example");  // leaving by a close commits nothing
     Close();
     EXPECT_TRUE(Exists(path));
@@ -79,23 +81,18 @@ TEST_F(HistoryTest, EmptyListSavesAnEmptyFileAndSaveLoadRoundTrips) {
     const std::string bytes =
         "a\r\n\r\n b \r\n" + ToAnsi(L"\u00E9t\u00E9") + "\r\n" + std::string(100000, 'L') + "\r\n";
     WriteFile(path, bytes);
-    form.reset();
-    StartForm();
+    StopProgram();
+    StartProgram();
     Close();
     EXPECT_EQ(ReadFile(path), bytes);
 }
 
 TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
     WriteFile(path, "old\r\n");
-    StartForm();
+    StartProgram();
     TypeAndPress("new.example", VK_RETURN);
     BoxRecorder boxes;
-    TFormBulkWhoisLookupTool bulk;
-    bulk.Create(Application);
-    WindowRules rules;
-    rules.main = form.get();
-    rules.bulk = &bulk;
-    rules.Connect();
+    TFormBulkWhoisLookupTool& bulk = *FormBulkWhoisLookupTool;
     {
         FileLock lock(path);
         ASSERT_TRUE(lock.Held());
@@ -105,7 +102,6 @@ TEST_F(HistoryTest, FailedSaveIsReportedAndLeavesTheOldFile) {
         form->BulkWhoisLookup1Click();
         bulk.Show();
     }
-    form->SetRequests(nullptr);
     EXPECT_FALSE(bulk.Visible());
     ASSERT_EQ(boxes.boxes.size(), 3u);  // one for each close
     EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot create file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
@@ -122,12 +118,12 @@ TEST_F(HistoryTest, UnreadableFileIsReportedAndTheWindowStillStarts) {
     BoxRecorder boxes;
     {
         FileLock lock(path);
-        StartForm();
+        StartProgram();
     }
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot open file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
-    EXPECT_EQ(Entries_(), Entries{});
-    EXPECT_EQ(ownerRules->TrayIconData().hWnd, form->Handle());  // the rest of the set-up ran
+    EXPECT_EQ(ListEntries(), Entries{});
+    EXPECT_EQ(form->Icon().Data().hWnd, form->Handle());  // the rest of the set-up ran
 }
 
 std::string Repeated(const std::string& text, size_t times) {
@@ -154,14 +150,14 @@ TEST_F(HistoryTest, HugeFileLoadsItsFirstLinesOnly) {
     };
     for (const auto& file : kFiles) {
         WriteFile(path, file.file);
-        StartForm();
-        const Entries entries = Entries_();
+        StartProgram();
+        const Entries entries = ListEntries();
         ASSERT_EQ(entries.size(), file.entries);
         EXPECT_EQ(entries.back(), file.lastEntry);
         Close();
         EXPECT_EQ(ReadFile(path), SerializeHistory(entries));
         Application.Restore();
-        form.reset();
+        StopProgram();
     }
 }
 
@@ -206,7 +202,7 @@ TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
             std::printf("%s could not be made here: not tested\n", stale.what);
             continue;
         }
-        StartForm();
+        StartProgram();
         TypeAndPress(stale.what, VK_RETURN);
         BoxRecorder boxes;
         Close();
@@ -223,7 +219,7 @@ TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
             EXPECT_EQ(ReadFile(target), "target");
         }
         Application.Restore();
-        form.reset();
+        StopProgram();
         DeleteFileW(path.c_str());
         DeleteFileW(target.c_str());
         DeleteFileW(replacement.c_str());
@@ -234,7 +230,7 @@ TEST_F(HistoryTest, StaleReplacementFileIsRemovedNotWrittenThrough) {
 // handled again: one box, not a stack of them.
 TEST_F(HistoryTest, SecondCloseWhileTheFailureBoxIsUpAddsNoBox) {
     WriteFile(path, "old\r\n");
-    StartForm();
+    StartProgram();
     FileLock lock(path);
     std::set<HWND> boxes;
     BoxWatcher watcher([&](HWND window) {
@@ -255,7 +251,7 @@ TEST_F(HistoryTest, UnreadFileIsMergedAtTheNextSaveNotOverwritten) {
     BoxRecorder boxes;
     {
         FileLock lock(path);
-        StartForm();
+        StartProgram();
         TypeAndPress("new.example", VK_RETURN);
         Close();
     }
@@ -269,8 +265,8 @@ TEST_F(HistoryTest, UnreadFileIsMergedAtTheNextSaveNotOverwritten) {
 TEST_F(HistoryTest, FolderNamedLikeTheFileCountsAsNoFile) {
     CreateDirectoryW(path.c_str(), nullptr);
     BoxRecorder boxes;
-    StartForm();
-    EXPECT_EQ(Entries_(), Entries{});
+    StartProgram();
+    EXPECT_EQ(ListEntries(), Entries{});
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -279,12 +275,12 @@ TEST_F(HistoryTest, FolderNamedLikeTheFileCountsAsNoFile) {
 // the loop, is the end-to-end chain's.)
 TEST_F(HistoryTest, FailedSaveAtExitIsReportedAndTheProgramStays) {
     WriteFile(path, "old\r\n");
-    StartForm();
+    StartProgram();
     TypeAndPress("kept.example", VK_RETURN);
     BoxRecorder boxes;
     {
         FileLock lock(path);
-        ownerRules->EndProgram();
+        FormAbout->ExitClick();
     }
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].rfind("failure|Cannot create file \"" + ToAnsi(path) + "\". ", 0), 0u) << boxes.boxes[0];
@@ -333,7 +329,7 @@ TEST_F(HistoryTest, EveryFailingCallLeavesTheFileIntact) {
         };
         BoxRecorder boxes;
         const HistoryFault before = SetHistoryFault(fault.atLoad ? failing : nullptr);
-        StartForm();
+        StartProgram();
         SetHistoryFault(failing);
         Close();
         SetHistoryFault(before);
@@ -348,7 +344,7 @@ TEST_F(HistoryTest, EveryFailingCallLeavesTheFileIntact) {
         EXPECT_EQ(ReadFile(path), bytes);
         EXPECT_FALSE(Exists(path + L".new"));
         Application.Restore();
-        form.reset();
+        StopProgram();
     }
 }
 
@@ -358,7 +354,7 @@ TEST_F(HistoryTest, EveryFailingCallLeavesTheFileIntact) {
 TEST_F(HistoryTest, UntouchedEntriesKeepTheirBytes) {
     const std::string foreign = std::string("caf\xE9\r\n\x80\x81\r\n\xFF\xFEx\r\n") + "\xE9t\xE9\r\n";
     WriteFile(path, foreign);
-    StartForm();
+    StartProgram();
     TypeAndPress("new.example", VK_RETURN);
     Close();
     EXPECT_EQ(ReadFile(path), "new.example\r\n" + foreign);

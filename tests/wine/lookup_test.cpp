@@ -26,7 +26,6 @@ struct Launch {
 
 class LookupTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
 
     void SetUp() override {
         previous_ = SetShellLauncher([this](HWND owner, const char* verb, const char* file,

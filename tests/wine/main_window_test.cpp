@@ -19,7 +19,6 @@ std::string WindowText(HWND window) {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
     void SetUp() override { form.Create(Application); }
     SearchHistory history{ExecutableFolder()};
     TForm1 form{history};

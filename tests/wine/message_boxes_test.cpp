@@ -62,7 +62,6 @@ BoxSeen ShowAndClose(void (*show)(std::string_view), std::string_view text, UINT
 
 class MessageBoxTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
 };
 
 TEST_F(MessageBoxTest, EachKindHasItsCaptionIconAndOneOkButton) {

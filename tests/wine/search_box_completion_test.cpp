@@ -1,15 +1,15 @@
 // Completion in the live search box.
-#include "history_fixture.h"
+#include "program_fixture.h"
 
 namespace {
 
 // Completion in the live search box, with the history 'Abc1', 'abc', 'xyz'.
-class CompletionTest : public HistoryTest {
+class CompletionTest : public ProgramTest {
 protected:
     void SetUp() override {
-        HistoryTest::SetUp();
+        ProgramTest::SetUp();
         WriteFile(path, "Abc1\r\nabc\r\nxyz\r\n");
-        StartForm();
+        StartProgram();
         SetWindowTextA(form->ComboBoxSearch(), "");
     }
     // A typed character as the keyboard delivers it to the focused edit field.
@@ -113,7 +113,7 @@ TEST_F(CompletionTest, EnterLooksUpTheCompletedTextAndAddsNoCaseDuplicate) {
     PostKey(form->SearchEdit(), VK_RETURN);
     Application.ProcessMessages();
     EXPECT_EQ(opened, std::vector<std::string>{"http://tessaloon.com/whois/abc1 after 3 entries"});
-    EXPECT_EQ(Entries_(), (Entries{"Abc1", "abc", "xyz"}));
+    EXPECT_EQ(ListEntries(), (Entries{"Abc1", "abc", "xyz"}));
 }
 
 TEST_F(CompletionTest, CaretInsideTheTextInsertsAsUsual) {
@@ -124,7 +124,10 @@ TEST_F(CompletionTest, CaretInsideTheTextInsertsAsUsual) {
 }
 
 TEST_F(CompletionTest, ClearedHistoryCompletesNothing) {
-    history->List().Clear();
+    {
+        BoxRecorder boxes;
+        FormSetting->BitBtnClearAutocompleteClick();
+    }
     Type('a');
     EXPECT_EQ(State(), "a [1,1] #-1");
 }

@@ -55,7 +55,6 @@ protected:
                   ("quorvane-session-end-" + std::to_string(GetCurrentProcessId()));
         std::filesystem::create_directories(folder_);
         std::filesystem::remove(folder_ / "History.txt");
-        history_ = std::make_unique<SearchHistory>(folder_.wstring());
         previous_ = SetShellLauncher([this](HWND, const char*, const char*, const char*, const char*, int) {
             if (++launches_ == endAt_) EndSessionNow();
             return INT_PTR{42};
@@ -63,20 +62,15 @@ protected:
     }
     void TearDown() override {
         SetShellLauncher(previous_);
-        // The forms are gone with the program's end; so are their references.
-        Form1 = nullptr;
-        FormAbout = nullptr;
-        FormSetting = nullptr;
-        FormBulkWhoisLookupTool = nullptr;
+        windows_.reset();
         Application.Initialize(GetModuleHandleA(nullptr));  // for the suites after this one
         std::filesystem::remove_all(folder_);
     }
 
     // The program as the entry point makes it, with one query looked up.
     void StartProgram() {
-        Application.Initialize(GetModuleHandleA(nullptr));
         RegisterPngPicture(pictures_);
-        windows_ = std::make_unique<ProgramWindows>(*history_, pictures_);
+        windows_ = std::make_unique<ProgramWindows>(HistoryPlace{folder_.wstring(), true}, pictures_);
         forms_ = {Form1->Handle(), FormAbout->Handle(), FormSetting->Handle(), FormBulkWhoisLookupTool->Handle()};
         SetWindowTextA(Form1->ComboBoxSearch(), "first.example");
         PostKey(Form1->SearchEdit(), VK_RETURN);
@@ -97,7 +91,6 @@ protected:
     }
 
     std::filesystem::path folder_;
-    std::unique_ptr<SearchHistory> history_;
     PictureClassRegistry pictures_;
     std::unique_ptr<ProgramWindows> windows_;
     std::array<HWND, 4> forms_{};

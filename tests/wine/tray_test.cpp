@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "forms/main_window.h"
-#include "history_fixture.h"
+#include "program_fixture.h"
 #include "win/ansi_code_page.h"
 #include "win/tray_icon.h"
 
@@ -64,7 +64,7 @@ TEST(TrayKeyboard, OnlyEnterOrSpaceWithTheButtonUpCountsAsTheKeyboardsChoice) {
     }
 }
 
-using TrayTest = HistoryTest;
+using TrayTest = ProgramTest;
 
 std::vector<std::string> MenuEntries(HMENU menu) {
     std::vector<std::string> entries;
@@ -77,9 +77,9 @@ std::vector<std::string> MenuEntries(HMENU menu) {
 }
 
 TEST_F(TrayTest, CloseSavesAndHidesTheProgramAndTheIconBringsItBack) {
-    StartForm();
-    EXPECT_EQ(ownerRules->TrayIconData().hWnd, form->Handle());
-    EXPECT_EQ(MenuEntries(ownerRules->PopupMenu1()),
+    StartProgram();
+    EXPECT_EQ(form->Icon().Data().hWnd, form->Handle());
+    EXPECT_EQ(MenuEntries(form->PopupMenu1()),
               (std::vector<std::string>{"&Whois Lookup", "Bulk Whois Lookup", "&About / Exit"}));
 
     TypeAndPress("kept.example", VK_RETURN);
@@ -108,7 +108,7 @@ TEST_F(TrayTest, CloseSavesAndHidesTheProgramAndTheIconBringsItBack) {
     // the mouse passes over it.
     const HWND window = form->Handle();
     EXPECT_TRUE(IconShown(window));
-    form.reset();
+    StopProgram();
     EXPECT_FALSE(IconShown(window));
 }
 

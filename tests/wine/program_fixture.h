@@ -1,5 +1,5 @@
-// The search history with real controls and real files, in a folder of the
-// test's own: the fixture of the history, completion and settings tests.
+// The program's windows with real controls and real files, in a folder of the
+// test's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,8 @@
 #include "forms/open_address.h"
 #include "forms/program_windows.h"
 #include "forms/search_history.h"
+#include "image/picture_classes.h"
+#include "image/png_picture.h"
 #include "win/application.h"
 
 using Entries = std::vector<std::string>;
@@ -70,29 +72,28 @@ private:
     BoxWatcher watcher_;
 };
 
-class HistoryTest : public ::testing::Test {
+// The program's windows as the entry point builds them, over a History.txt in
+// a folder of the test's own, with the shell's hand-offs recorded: the
+// fixture of every test of the program's windows together.
+class ProgramTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
-
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::replace(name.begin(), name.end(), '/', '-');  // a parameterized test's name
-        folder = std::wstring(temp) + L"quorvane-history-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        folder = std::wstring(temp) + L"quorvane-program-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                  std::wstring(name.begin(), name.end()) + L"-\u4F8B\u5B50-\u041F\u0440\u0438\u043C\u0435\u0440-\uC608\uC2DC";
         CreateDirectoryW(folder.c_str(), nullptr);
-        history = std::make_unique<SearchHistory>(folder);
         path = folder + L"\\History.txt";
+        RegisterPngPicture(pictures);
         previous_ = SetShellLauncher([this](HWND, const char*, const char* file, const char*, const char*, int) {
-            opened.push_back(std::string(file) + " after " + std::to_string(Entries_().size()) + " entries");
+            opened.push_back(std::string(file) + " after " + std::to_string(ListEntries().size()) + " entries");
             return INT_PTR{42};
         });
     }
     void TearDown() override {
-        Application.Restore();
-        form.reset();
-        ownerRules.reset();
+        StopProgram();
         SetShellLauncher(previous_);
         DeleteFileW(path.c_str());
         DeleteFileW((path + L".new").c_str());
@@ -100,20 +101,24 @@ protected:
         RemoveDirectoryW(folder.c_str());
     }
 
-    void StartForm() {
-        form = std::make_unique<TForm1>(*history);
-        // The owner's rules over this one window load and save its history.
-        ownerRules = std::make_unique<WindowRules>();
-        ownerRules->main = form.get();
-        ownerRules->history = history.get();
-        form->SetRequests(ownerRules.get());
-        ownerRules->ListenForEnding();
-        form->Create(Application);
+    // Builds the program's windows and shows the main window, active, as the
+    // loop's start would.
+    void StartProgram() {
+        program = std::make_unique<ProgramWindows>(HistoryPlace{folder, true}, pictures);
+        form = Form1;
         form->Show();
         SetForegroundWindow(form->Handle());
         Application.ProcessMessages();
     }
-    Entries Entries_() const {
+    void StopProgram() {
+        Application.Restore();
+        program.reset();
+        form = nullptr;
+    }
+    // The program's four windows, in the order they are made.
+    static std::vector<Form*> Forms() { return {Form1, FormAbout, FormSetting, FormBulkWhoisLookupTool}; }
+
+    Entries ListEntries() const {
         Entries entries;
         if (!form) return entries;
         const LRESULT count = SendMessageA(form->ComboBoxSearch(), CB_GETCOUNT, 0, 0);
@@ -136,9 +141,9 @@ protected:
     void Close() { SendMessageA(form->Handle(), WM_CLOSE, 0, 0); }
 
     std::wstring folder, path;
-    std::unique_ptr<SearchHistory> history;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<WindowRules> ownerRules;
+    PictureClassRegistry pictures;
+    std::unique_ptr<ProgramWindows> program;
+    TForm1* form = nullptr;
     std::vector<std::string> opened;
 
 private:
