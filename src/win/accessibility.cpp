@@ -38,7 +38,7 @@ struct OleAcc {
         }();
         return functions;
     }
-    bool Loaded() const { return createStandard && resultFromObject && allocString && loadRegisteredTypeLibrary; }
+    bool Loaded() const { return createStandard && resultFromObject && allocString; }
 };
 
 // The type library that describes IAccessible, registered by the platform.
@@ -256,13 +256,14 @@ private:
     // IAccessible's description from the platform's type library, loaded at
     // the first question through IDispatch: the dispatch interface, which a
     // client asking for type information gets, and its vtable part, through
-    // which Invoke calls this object's own methods (the dispatch part would
-    // come back to Invoke).
+    // which Invoke calls this object's own methods (through the dispatch part
+    // the type library's Invoke may call back into this one).
     bool LoadTypes() {
         if (vtableType_) return true;
         if (!dispatchType_) {
             ITypeLib* library = nullptr;
-            if (FAILED(oleacc_.loadRegisteredTypeLibrary(kAccessibilityLibrary, 1, 1, LOCALE_NEUTRAL, &library)))
+            if (!oleacc_.loadRegisteredTypeLibrary ||
+                FAILED(oleacc_.loadRegisteredTypeLibrary(kAccessibilityLibrary, 1, 1, LOCALE_NEUTRAL, &library)))
                 return false;
             if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &dispatchType_))) dispatchType_ = nullptr;
             library->Release();
@@ -276,8 +277,8 @@ private:
     }
 
     IAccessible* standard_;
-    IOleWindow* window_ = nullptr;         // the platform's, when it has one
-    IEnumVARIANT* children_ = nullptr;     // the platform's, when it has one
+    IOleWindow* window_ = nullptr;      // the platform's, when it has one
+    IEnumVARIANT* children_ = nullptr;  // the platform's, when it has one
     ITypeInfo* dispatchType_ = nullptr;
     ITypeInfo* vtableType_ = nullptr;
     std::wstring name_;
