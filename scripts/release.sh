@@ -2,9 +2,9 @@
 # Builds the release artefacts of every Windows build into dist/: per build the
 # portable zip and the per-user installer, named Quorvane-<version>-<build>,
 # BUILDINFO.txt (the commit, whether the tests ran, the tools and their
-# versions) and SHA256SUMS over all of them. The same commit with the same
-# tools gives the same zips and BUILDINFO.txt, byte for byte (the zip entries
-# carry the commit's time).
+# versions, each tree's cached build options) and SHA256SUMS over all of them.
+# The same commit with the same tools gives the same zips and BUILDINFO.txt,
+# byte for byte (the zip entries carry the commit's time).
 #
 #   scripts/release.sh [--force-dirty] [--skip-tests]
 #
@@ -13,6 +13,10 @@
 # (--skip-tests leaves them out, as BUILDINFO.txt then says), and refuses an
 # NSIS without the fix for CVE-2023-37378 (the access list of the folder the
 # uninstaller copies itself to, which let another local user change it).
+#
+# Every run configures its trees afresh under build/release/ (the test trees
+# build/win64 and build/win32 stay as they are): a cache reused from an earlier
+# run would keep the tools and options found then, which nothing here checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,8 +30,11 @@ for argument in "$@"; do
   esac
 done
 
-# The Windows builds released, by preset.
+# The Windows builds released, by preset, each in a tree of its own that
+# every run makes anew.
 presets=(win64 win32)
+release_trees=build/release
+tree() { echo "$release_trees/$1"; }
 # The first Debian build of NSIS 3.08 with the fix for CVE-2023-37378.
 nsis_fixed="3.08-3+deb12u1"
 
@@ -72,19 +79,32 @@ fi
 
 SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || echo 315532800)"
 export SOURCE_DATE_EPOCH
-rm -rf dist
-mkdir -p build dist
+rm -rf dist "$release_trees"
+mkdir -p "$release_trees" dist
+# The preset's settings in a new tree, with the makensis checked above.
 for preset in "${presets[@]}"; do
-  if ! cmake --preset "$preset" >"build/configure-$preset.log" 2>&1; then
-    cat "build/configure-$preset.log"
+  log="$release_trees/configure-$preset.log"
+  if ! cmake --preset "$preset" -B "$(tree "$preset")" -DQUORVANE_MAKENSIS:FILEPATH="$makensis" >"$log" 2>&1; then
+    cat "$log"
+    exit 1
+  fi
+done
+
+# The cached value of a release tree's CMake variable.
+cached() { sed -n "s/^$2:[A-Z]*=//p" "$(tree "$1")/CMakeCache.txt"; }
+
+for preset in "${presets[@]}"; do
+  if [ "$(cached "$preset" QUORVANE_MAKENSIS)" != "$makensis" ]; then
+    echo "The $preset tree makes its installer with \"$(cached "$preset" QUORVANE_MAKENSIS)\"," \
+         "not the checked $makensis" >&2
     exit 1
   fi
 done
 
 if [ "$skip_tests" -eq 0 ]; then
   for preset in "${presets[@]}"; do
-    cmake --build --preset "$preset"
-    ctest --preset "$preset"
+    cmake --build "$(tree "$preset")"
+    ctest --test-dir "$(tree "$preset")" --output-on-failure
   done
   tests="passed in ${presets[*]}"
 else
@@ -93,13 +113,28 @@ else
 fi
 
 for preset in "${presets[@]}"; do
-  rm -rf "build/$preset/dist"  # nothing of an earlier version
-  cmake --build --preset "$preset" --target quorvane_dist
-  cp "build/$preset"/dist/Quorvane-* dist/
+  cmake --build "$(tree "$preset")" --target quorvane_dist
+  cp "$(tree "$preset")"/dist/Quorvane-* dist/
 done
 
-# The cached value of a build tree's CMake variable.
-cached() { sed -n "s/^$2:[A-Z]*=//p" "build/$1/CMakeCache.txt"; }
+# The options a tree was built with, as its cache holds them, one NAME=VALUE
+# a line: the build type, the toolchain file, the compilers, the flags (the
+# build type's too), and every QUORVANE_ option, the makensis among them.
+# Paths inside the sources are written as <source>/..., so that another
+# checkout of the commit writes the same lines.
+build_options() {
+  local type name line
+  type="$(cached "$1" CMAKE_BUILD_TYPE)"
+  for name in CMAKE_BUILD_TYPE CMAKE_TOOLCHAIN_FILE _mingw_cc _mingw_cxx _mingw_rc \
+              CMAKE_C_FLAGS CMAKE_C_FLAGS_"${type^^}" CMAKE_CXX_FLAGS CMAKE_CXX_FLAGS_"${type^^}" \
+              CMAKE_RC_FLAGS CMAKE_RC_FLAGS_"${type^^}" CMAKE_EXE_LINKER_FLAGS \
+              CMAKE_EXE_LINKER_FLAGS_"${type^^}" \
+              $(sed -n 's/^\(QUORVANE_[A-Za-z0-9_]*\):.*/\1/p' "$(tree "$1")/CMakeCache.txt" | LC_ALL=C sort); do
+    line="$name=$(cached "$1" "$name")"
+    line="${line//"$PWD/"/<source>/}"
+    echo "${line//"$(pwd -P)/"/<source>/}"
+  done
+}
 
 {
   if [ -n "$changes" ]; then
@@ -117,6 +152,8 @@ cached() { sed -n "s/^$2:[A-Z]*=//p" "build/$1/CMakeCache.txt"; }
     echo "$preset C runtime: $(package_of "$("$cxx" -print-file-name=libmsvcrt.a)")"
     zlib="$(cached "$preset" ZLIB_LIBRARY_RELEASE)"
     echo "$preset zlib: $zlib, $(package_of "$zlib")"
+    echo "$preset build options (CMakeCache.txt):"
+    build_options "$preset" | sed 's/^/  /'
   done
   echo "NSIS: $makensis, $nsis_package"
   echo "CMake: $(command -v cmake), $(package_of "$(command -v cmake)")"

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "win/apartment.h"
 #include "win/failure_boundary.h"
@@ -15,6 +18,7 @@ struct OleAcc {
     decltype(&CreateStdAccessibleObject) createStandard = nullptr;
     decltype(&LresultFromObject) resultFromObject = nullptr;
     decltype(&SysAllocString) allocString = nullptr;
+    decltype(&LoadRegTypeLib) loadRegisteredTypeLibrary = nullptr;
 
     static const OleAcc& Get() {
         static const OleAcc functions = [] {
@@ -28,6 +32,8 @@ struct OleAcc {
                 reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
             f.allocString = reinterpret_cast<decltype(f.allocString)>(
                 reinterpret_cast<void*>(GetProcAddress(oleaut, "SysAllocString")));
+            f.loadRegisteredTypeLibrary = reinterpret_cast<decltype(f.loadRegisteredTypeLibrary)>(
+                reinterpret_cast<void*>(GetProcAddress(oleaut, "LoadRegTypeLib")));
             return f;
         }();
         return functions;
@@ -35,33 +41,73 @@ struct OleAcc {
     bool Loaded() const { return createStandard && resultFromObject && allocString; }
 };
 
-bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+// The type library that describes IAccessible, registered by the platform.
+constexpr GUID kAccessibilityLibrary = {0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The object itself: CHILDID_SELF, or the argument a client through
+// IDispatch left out (an optional argument then arrives as "not found").
+bool IsSelf(const VARIANT& child) {
+    return (child.vt == VT_I4 && child.lVal == CHILDID_SELF) || child.vt == VT_EMPTY ||
+           (child.vt == VT_ERROR && child.scode == DISP_E_PARAMNOTFOUND);
+}
+
+// The child as the platform's object takes it: the object itself as
+// CHILDID_SELF, which is all the platform's may take for it.
+VARIANT Child(const VARIANT& child) {
+    if (!IsSelf(child)) return child;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+// The annotation's name in UTF-16; empty for none.
+std::wstring WideName(const char* name) {
+    std::wstring wide;
+    if (!name) return wide;
+    const int length = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
+    if (length > 1) {
+        wide.resize(static_cast<size_t>(length));
+        MultiByteToWideChar(CP_ACP, 0, name, -1, wide.data(), length);
+        wide.pop_back();  // the terminating zero
+    }
+    return wide;
+}
 
 // The platform's object for the control, with its own name and role where the
-// annotation gives them; every other question goes to the platform's object.
-class AnnotatedObject final : public IAccessible {
+// annotation gives them. To its clients it is one COM object: every interface
+// it hands out is its own, so each leads back to the same IUnknown, and its
+// IDispatch runs through the type library's description of IAccessible into
+// its own methods, so that a client reading by Invoke hears what the others
+// do. The platform's window and enumeration of children are offered through
+// interfaces of its own that pass the calls on; nothing else of the
+// platform's object goes out (its IMarshal would hand over the platform's
+// object in place of this one).
+class AnnotatedObject final : public IAccessible, public IOleWindow, public IEnumVARIANT {
 public:
-    AnnotatedObject(IAccessible* standard, const AccessibleAnnotation& annotation, const OleAcc& oleacc)
-        : standard_(standard), role_(annotation.role), oleacc_(oleacc) {
-        if (annotation.name) {
-            const int length = MultiByteToWideChar(CP_ACP, 0, annotation.name, -1, nullptr, 0);
-            if (length > 1) {
-                name_.resize(static_cast<size_t>(length));
-                MultiByteToWideChar(CP_ACP, 0, annotation.name, -1, name_.data(), length);
-                name_.pop_back();  // the terminating zero
-            }
-        }
+    // Takes over the reference to `standard`.
+    AnnotatedObject(IAccessible* standard, std::wstring name, LONG role, const OleAcc& oleacc)
+        : standard_(standard), name_(std::move(name)), role_(role), oleacc_(oleacc) {
+        if (FAILED(standard_->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window_))))
+            window_ = nullptr;
+        if (FAILED(standard_->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&children_))))
+            children_ = nullptr;
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
+        *out = nullptr;
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
+        } else if (iid == __uuidof(IOleWindow) && window_) {
+            *out = static_cast<IOleWindow*>(this);
+        } else if (iid == __uuidof(IEnumVARIANT) && children_) {
+            *out = static_cast<IEnumVARIANT*>(this);
+        } else {
+            return E_NOINTERFACE;
         }
-        // The window and child enumeration the platform's object offers.
-        return standard_->QueryInterface(iid, out);
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -71,89 +117,170 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (!IsSelf(child) || name_.empty()) return standard_->get_accName(child, name);
+        if (!IsSelf(child) || name_.empty()) return standard_->get_accName(Child(child), name);
         if (!name) return E_POINTER;
         *name = oleacc_.allocString(name_.c_str());
         return *name ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        if (!IsSelf(child) || !role_) return standard_->get_accRole(child, role);
+        if (!IsSelf(child) || !role_) return standard_->get_accRole(Child(child), role);
         if (!role) return E_POINTER;
         role->vt = VT_I4;
         role->lVal = role_;
         return S_OK;
     }
 
-    // The rest is the platform's.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return standard_->GetTypeInfoCount(count); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
-        return standard_->GetTypeInfo(index, locale, info);
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = LoadTypes() ? 1 : 0;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override {
-        return standard_->GetIDsOfNames(iid, names, count, locale, ids);
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        if (!LoadTypes()) return E_NOTIMPL;
+        dispatchType_->AddRef();
+        *info = dispatchType_;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (iid != GUID{}) return DISP_E_UNKNOWNINTERFACE;
+        if (!LoadTypes()) return E_NOTIMPL;
+        return vtableType_->GetIDsOfNames(names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argument) override {
-        return standard_->Invoke(id, iid, locale, flags, parameters, result, exception, argument);
+        if (iid != GUID{}) return DISP_E_UNKNOWNINTERFACE;
+        if (!LoadTypes()) return E_NOTIMPL;
+        return vtableType_->Invoke(static_cast<IAccessible*>(this), id, flags, parameters, result, exception,
+                                   argument);
     }
+
+    // The rest is the platform's.
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return standard_->get_accChildCount(count); }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
-        return standard_->get_accChild(child, object);
+        return standard_->get_accChild(Child(child), object);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return standard_->get_accValue(child, value);
+        return standard_->get_accValue(Child(child), value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-        return standard_->get_accDescription(child, text);
+        return standard_->get_accDescription(Child(child), text);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        return standard_->get_accState(child, state);
+        return standard_->get_accState(Child(child), state);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-        return standard_->get_accHelp(child, help);
+        return standard_->get_accHelp(Child(child), help);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-        return standard_->get_accHelpTopic(file, child, topic);
+        return standard_->get_accHelpTopic(file, Child(child), topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
-        return standard_->get_accKeyboardShortcut(child, shortcut);
+        return standard_->get_accKeyboardShortcut(Child(child), shortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
         return standard_->get_accSelection(children);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        return standard_->get_accDefaultAction(child, action);
+        return standard_->get_accDefaultAction(Child(child), action);
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return standard_->accSelect(flags, child);
+        return standard_->accSelect(flags, Child(child));
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
-        return standard_->accLocation(left, top, width, height, child);
+        return standard_->accLocation(left, top, width, height, Child(child));
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        return standard_->accNavigate(direction, start, end);
+        return standard_->accNavigate(direction, Child(start), end);
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
         return standard_->accHitTest(x, y, child);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        return standard_->accDoDefaultAction(child);
+        return standard_->accDoDefaultAction(Child(child));
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return standard_->put_accName(child, name);
+        return standard_->put_accName(Child(child), name);
     }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return standard_->put_accValue(child, value);
+        return standard_->put_accValue(Child(child), value);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override { return window_->GetWindow(window); }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override {
+        return window_->ContextSensitiveHelp(enter);
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override {
+        return children_->Next(count, items, fetched);
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return children_->Skip(count); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return children_->Reset(); }
+    // The platform copies the object with its place in the enumeration; the
+    // copy is annotated as this one is.
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
+        if (!copy) return E_POINTER;
+        *copy = nullptr;
+        IEnumVARIANT* platformCopy = nullptr;
+        HRESULT result = children_->Clone(&platformCopy);
+        if (FAILED(result)) return result;
+        IAccessible* copied = nullptr;
+        result = platformCopy->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&copied));
+        platformCopy->Release();
+        if (FAILED(result)) return result;
+        auto* object = new (std::nothrow) AnnotatedObject(copied, name_, role_, oleacc_);
+        if (!object) {
+            copied->Release();
+            return E_OUTOFMEMORY;
+        }
+        if (!object->children_) {
+            object->Release();
+            return E_UNEXPECTED;
+        }
+        *copy = static_cast<IEnumVARIANT*>(object);
+        return S_OK;
     }
 
 private:
-    ~AnnotatedObject() { standard_->Release(); }
+    ~AnnotatedObject() {
+        for (IUnknown* held : std::initializer_list<IUnknown*>{vtableType_, dispatchType_, children_, window_})
+            if (held) held->Release();
+        standard_->Release();
+    }
+
+    // IAccessible's description from the platform's type library, loaded at
+    // the first question through IDispatch: the dispatch interface, which a
+    // client asking for type information gets, and its vtable part, through
+    // which Invoke calls this object's own methods (through the dispatch part
+    // the type library's Invoke may call back into this one).
+    bool LoadTypes() {
+        if (vtableType_) return true;
+        if (!dispatchType_) {
+            ITypeLib* library = nullptr;
+            if (!oleacc_.loadRegisteredTypeLibrary ||
+                FAILED(oleacc_.loadRegisteredTypeLibrary(kAccessibilityLibrary, 1, 1, LOCALE_NEUTRAL, &library)))
+                return false;
+            if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &dispatchType_))) dispatchType_ = nullptr;
+            library->Release();
+            if (!dispatchType_) return false;
+        }
+        HREFTYPE vtablePart = 0;  // -1 names the vtable part of a dual interface
+        if (FAILED(dispatchType_->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtablePart)) ||
+            FAILED(dispatchType_->GetRefTypeInfo(vtablePart, &vtableType_)))
+            vtableType_ = nullptr;
+        return vtableType_ != nullptr;
+    }
 
     IAccessible* standard_;
+    IOleWindow* window_ = nullptr;      // the platform's, when it has one
+    IEnumVARIANT* children_ = nullptr;  // the platform's, when it has one
+    ITypeInfo* dispatchType_ = nullptr;
+    ITypeInfo* vtableType_ = nullptr;
     std::wstring name_;
     LONG role_;
     const OleAcc& oleacc_;
@@ -169,7 +296,7 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const AccessibleAnnotati
     IAccessible* standard = nullptr;
     if (FAILED(oleacc.createStandard(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))))
         return 0;
-    auto* object = new AnnotatedObject(standard, annotation, oleacc);
+    IAccessible* object = new AnnotatedObject(standard, WideName(annotation.name), annotation.role, oleacc);
     const LRESULT result = oleacc.resultFromObject(__uuidof(IAccessible), flags, object);
     object->Release();
     return result > 0 ? result : 0;

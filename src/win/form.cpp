@@ -4,6 +4,21 @@
 #include "win/failure_boundary.h"
 #include "win/window_text.h"
 
+namespace {
+
+// Gives the frame `size`, and with a suggested rectangle (a DPI change) the
+// place on a monitor that the rectangle asks for.
+void SetFrame(HWND hwnd, const RECT* suggested, SIZE size) {
+    if (suggested) {
+        const POINT at = PlaceOnWorkArea(*suggested, size);
+        SetWindowPos(hwnd, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+}  // namespace
+
 Form::~Form() { Destroy(); }
 
 void Form::Create(FormHost& host) {
@@ -19,7 +34,7 @@ void Form::Create(FormHost& host) {
     if (!CreateHandle(windowClass, exStyle, layout_.caption, style, {layout_.left, layout_.top, frame.cx, frame.cy},
                       host.OwnerWindow()))
         return;
-    if (const UINT dpi = GetDpiForWindow(Handle())) dpi_ = dpi;
+    dpi_ = WindowDpi(Handle());
     CreateControls(Handle(), layout_.controls);
     ApplyLayout(nullptr);
     RunReportingFailures([this] { ControlsCreated(); });
@@ -85,19 +100,17 @@ SIZE Form::FrameSize(DWORD style, DWORD exStyle, UINT dpi) const {
 
 // Sizes the frame for the scaled client area at the current DPI, and lays out
 // the controls again if they have been. With a suggested rectangle (a DPI
-// change) the frame takes that rectangle's position and the controls are laid
-// out in any case.
+// change) the frame takes that rectangle's position, kept on a monitor's work
+// area, and the controls are laid out in any case.
 void Form::ApplyLayout(const RECT* suggested) {
     const HWND hwnd = Handle();
     const UINT dpi = Dpi();
     const SIZE frame = FrameSize(static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)),
                                  static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)), dpi);
-    if (suggested) {
-        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (RECT now{}; GetWindowRect(hwnd, &now) &&
-               (now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)) {
-        SetWindowPos(hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    RECT now{};
+    GetWindowRect(hwnd, &now);
+    if (suggested || now.right - now.left != frame.cx || now.bottom - now.top != frame.cy)
+        SetFrame(hwnd, suggested, frame);
     // The client area is what the layout fixes. A frame whose title bar and
     // borders are not yet the new DPI's (a system that rescales them later,
     // or not at all) would take its share from it: the frame grows or
@@ -106,12 +119,21 @@ void Form::ApplyLayout(const RECT* suggested) {
     GetClientRect(hwnd, &client);
     GetWindowRect(hwnd, &outer);
     const int dx = Scale(layout_.clientWidth) - client.right, dy = Scale(layout_.clientHeight) - client.bottom;
-    if (dx || dy)
-        SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (dx || dy) SetFrame(hwnd, suggested, {outer.right - outer.left + dx, outer.bottom - outer.top + dy});
     // A DPI change lays the controls out at once, shown or not: a form moved
     // to another monitor is meant to be ready for it.
     if (suggested || controlsLaidOut_) LayOutControls();
+}
+
+// Any process can send a DPI change, with any numbers: the DPI is the
+// window's own (the system has set it by the time it tells), and the
+// suggested rectangle is kept on a monitor.
+void Form::FollowDpiChange(const RECT* suggested) {
+    dpi_ = WindowDpi(Handle());
+    ApplyLayout(suggested);
+    // What the form paints itself (the About logo) is sized by the DPI too.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    DpiChanged();
 }
 
 // Moves the controls to their scaled places and gives them their fonts and
@@ -197,11 +219,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_DPICHANGED:
-            if (LOWORD(wParam)) dpi_ = LOWORD(wParam);
-            ApplyLayout(reinterpret_cast<const RECT*>(lParam));
-            // What the form paints itself (the About logo) is sized by the DPI too.
-            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-            DpiChanged();
+            FollowDpiChange(reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_CLOSE:
             Close();

@@ -58,8 +58,8 @@ public:
     // goes no further.
     bool Close();
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
-    // The DPI the form is laid out for: its monitor's, as the last DPI
-    // change told it.
+    // The DPI the form is laid out for: its window's (its monitor's) at
+    // creation or at the last DPI change, within 96 to 480.
     UINT Dpi() const { return dpi_; }
     int Scale(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, Dpi()); }
 
@@ -93,6 +93,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void FollowDpiChange(const RECT* suggested);
     void ApplyLayout(const RECT* suggested);
     void LayOutControls();
     HFONT FontFor(const ControlLayout& control) const;

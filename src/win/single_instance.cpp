@@ -12,12 +12,9 @@ bool SingleInstanceGuard::Acquire() {
     // Without the mutex (it could not be created at all) the marker is the
     // only guard left.
     if (!mutex_ && GlobalFindAtomA(kRunningAtomName) != 0) return false;
-    // Holding the mutex, this copy is the only one: a marker found now was
-    // left by killed copies, one reference each. Dropped, so that this copy's
-    // clean end leaves no marker behind.
-    if (mutex_)
-        while (const ATOM stale = GlobalFindAtomA(kRunningAtomName))
-            if (GlobalDeleteAtom(stale) != 0) break;
+    // The marker's references are counted: this copy adds one and Release
+    // deletes that one only. References found now belong to other programs
+    // or to killed copies, and stay.
     runningAtom_ = GlobalAddAtomA(kRunningAtomName);
     return true;
 }

@@ -2,7 +2,10 @@
 // the program's whole life, decides: it disappears with the process however
 // that ends, so a killed copy never locks out the next start, and creating it
 // is one atomic step. The global atom "PROGRAM_RUNNING" stays the marker that
-// other programs can see; it is added once this copy may run.
+// other programs can see, and may use as their own: this copy adds one
+// reference once it may run and deletes only that one at its end. A killed
+// copy's reference stays until the session ends; it never blocks a start,
+// since the mutex decides.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +20,8 @@ public:
     // True when no other copy runs; this copy then holds the mutex and the
     // marker. False when another copy runs; nothing is held.
     bool Acquire();
-    // Deletes the marker this copy added (none when RunningAtom is 0) and lets
-    // go of the mutex.
+    // Deletes the marker reference this copy added (none when RunningAtom is
+    // 0), no other, and lets go of the mutex.
     void Release();
     ATOM RunningAtom() const { return runningAtom_; }
 

@@ -12,6 +12,14 @@
 // A length given in pixels at 96 DPI, at `dpi`.
 inline int ScaleForDpi(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
 
+// The window's own DPI, within what a display is set to (100 % to 500 %).
+UINT WindowDpi(HWND hwnd);
+// The top-left corner for a frame of `size` where a DPI change suggests
+// `suggested` (any process can send one): the suggestion's corner, moved onto
+// the work area of the monitor nearest to it; a frame larger than the area
+// starts at the area's corner, its title bar within reach.
+POINT PlaceOnWorkArea(const RECT& suggested, SIZE size);
+
 // Whether the user runs a high-contrast theme: every colour then comes from
 // the system, none from the program.
 bool HighContrastOn();

@@ -83,11 +83,8 @@ void AboutChain() {
           "a window shows after Close Window");
     Check(ReadAll(HistoryPath()) == saved, "History.txt written before Exit: \"" + ReadAll(HistoryPath()) + "\"");
 
-    Deliver(main, WM_COMMAND, kAboutCommand);
     Check(MarkerPresent() && IconPresent(main), "no marker or icon before Exit");
-    PostMessageA(GetDlgItem(about, kExitButton), BM_CLICK, 0, 0);
-    const DWORD code = WaitForExit(process);
-    Check(code == 0, "exit status " + std::to_string(code));
+    ExitFromAbout(process, main);
     Check(!MarkerPresent(), "marker left after Exit");
     Check(!IconPresent(main), "icon left after Exit");
     Check(ReadAll(HistoryPath()) == "about.example\r\n", "History.txt holds \"" + ReadAll(HistoryPath()) + "\"");

@@ -80,6 +80,13 @@ void EndAndCheckNothingLeft(ChildProcess& process) {
 
 bool MarkerPresent() { return GlobalFindAtomA("PROGRAM_RUNNING") != 0; }
 
+int DeleteMarkerReferences() {
+    int count = 0;
+    for (ATOM atom; (atom = GlobalFindAtomA("PROGRAM_RUNNING")) != 0; ++count)
+        Check(GlobalDeleteAtom(atom) == 0 && count < 1000, "a marker reference could not be deleted");
+    return count;
+}
+
 bool Running(const ChildProcess& process) {
     return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -122,6 +129,15 @@ void EndLikeLogoff(ChildProcess& process) {
     const HWND app = AppWindow(process);
     Check(SendMessageA(app, WM_QUERYENDSESSION, 0, 0) == TRUE, "program objects to ending the session");
     SendMessageA(app, WM_ENDSESSION, TRUE, 0);
+    const DWORD code = WaitForExit(process);
+    Check(code == 0, "exit status " + std::to_string(code));
+}
+
+void ExitFromAbout(const ChildProcess& process, HWND main) {
+    Deliver(main, WM_COMMAND, kAboutCommand);
+    const HWND about = WaitForVisibleWindowOf(process, "TFormAbout");
+    // Posted: the program ends while handling it.
+    PostMessageA(GetDlgItem(about, kExitButton), BM_CLICK, 0, 0);
     const DWORD code = WaitForExit(process);
     Check(code == 0, "exit status " + std::to_string(code));
 }

@@ -35,6 +35,9 @@ void WaitUntil(Condition holds, const std::string& what) {
 void CheckNothingLeft();
 void EndAndCheckNothingLeft(ChildProcess& process);
 bool MarkerPresent();
+// The global atom's references are counted, and a count cannot be read: each
+// reference left is deleted, and their number returned.
+int DeleteMarkerReferences();
 bool Running(const ChildProcess& process);
 
 // A window's text as the window itself answers it (for another process's
@@ -50,6 +53,9 @@ HWND AppWindow(const ChildProcess& process);
 // Ends the program the way a logoff does: it must agree, shut down cleanly,
 // release its marker and exit with status 0.
 void EndLikeLogoff(ChildProcess& process);
+// Ends the program the way its user does: About from the tray menu, then its
+// Exit; the program must exit with status 0.
+void ExitFromAbout(const ChildProcess& process, HWND main);
 
 // Sent, not posted: it returns once the program has handled the message.
 void Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

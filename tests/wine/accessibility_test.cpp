@@ -2,7 +2,9 @@
 // control tells assistive technology, and every command reached by keys, with
 // the focus shown and where the user expects it after each show.
 #include <oleacc.h>
+#include <servprov.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,10 +35,49 @@ protected:
     HWND Control(Window window, int id) { return id == kSearchEdit ? form->SearchEdit() : Of(window).Control(id); }
 };
 
-// The name (in the ANSI code page) and role a client reads through the
-// standard route; a role of -1 when it reads none.
-std::pair<std::string, long> Ask(HWND control) {
-    std::pair<std::string, long> answer{"", -1};
+std::string Narrow(const wchar_t* text) {
+    char bytes[512] = {};
+    if (text) WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+// accName through IDispatch, as a script reads it: by the name's DISPID
+// looked up, with the child given, and by DISPID_ACC_NAME with it left out.
+// A failure reads as its HRESULT.
+std::vector<std::string> NamesByInvoke(IDispatch* object) {
+    std::vector<std::string> names;
+    wchar_t member[] = L"accName";
+    LPOLESTR members[] = {member};
+    DISPID looked = DISPID_UNKNOWN;
+    object->GetIDsOfNames(GUID{}, members, 1, LOCALE_USER_DEFAULT, &looked);
+    VARIANT self{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    using Call = std::pair<DISPID, UINT>;  // the member, and how many arguments it gets
+    for (const auto& [id, arguments] : {Call{looked, 1}, Call{DISPID_ACC_NAME, 0}}) {
+        DISPPARAMS parameters{.rgvarg = &self, .rgdispidNamedArgs = nullptr, .cArgs = arguments, .cNamedArgs = 0};
+        VARIANT name{};
+        const HRESULT result =
+            object->Invoke(id, GUID{}, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &parameters, &name, nullptr, nullptr);
+        char failure[32];
+        snprintf(failure, sizeof failure, "failed 0x%08lx", static_cast<unsigned long>(result));
+        names.push_back(FAILED(result) ? failure : name.vt == VT_BSTR ? Narrow(name.bstrVal) : "");
+        VariantClear(&name);
+    }
+    return names;
+}
+
+// What a client reads of a control through the standard route: the name (in
+// the ANSI code page) and role through IAccessible, a role of -1 when it
+// reads none; the name through IDispatch; and whether every interface the
+// object offers leads back to one IUnknown, as COM's identity rule asks.
+struct Answer {
+    std::string name;
+    long role = -1;
+    std::vector<std::string> namesByInvoke;
+    bool oneIdentity = false;
+};
+Answer Ask(HWND control) {
+    Answer answer;
     IAccessible* object = nullptr;
     // __uuidof: the import library's IID_IAccessible is a code stub, not the id.
     if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
@@ -45,14 +86,26 @@ std::pair<std::string, long> Ask(HWND control) {
     VARIANT self{};
     self.vt = VT_I4;  // self.lVal: CHILDID_SELF, 0
     BSTR name = nullptr;
-    if (object->get_accName(self, &name) == S_OK && name) {
-        char bytes[512] = {};
-        WideCharToMultiByte(CP_ACP, 0, name, -1, bytes, sizeof bytes, nullptr, nullptr);
-        answer.first = bytes;
-        SysFreeString(name);
-    }
+    if (object->get_accName(self, &name) == S_OK && name) answer.name = Narrow(name);
+    SysFreeString(name);
     VARIANT role{};
-    if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) answer.second = role.lVal;
+    if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) answer.role = role.lVal;
+
+    IUnknown* identity = nullptr;
+    object->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity));
+    answer.oneIdentity = identity != nullptr;
+    for (const IID& iid : {__uuidof(IDispatch), __uuidof(IAccessible), __uuidof(IOleWindow), __uuidof(IEnumVARIANT),
+                           __uuidof(IServiceProvider), __uuidof(IMarshal)}) {
+        IUnknown* offered = nullptr;
+        if (FAILED(object->QueryInterface(iid, reinterpret_cast<void**>(&offered)))) continue;
+        IUnknown* back = nullptr;
+        offered->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&back));
+        answer.oneIdentity = answer.oneIdentity && back == identity;
+        if (iid == __uuidof(IDispatch)) answer.namesByInvoke = NamesByInvoke(static_cast<IDispatch*>(offered));
+        if (back) back->Release();
+        offered->Release();
+    }
+    if (identity) identity->Release();
     object->Release();
     return answer;
 }
@@ -64,27 +117,29 @@ TEST_F(AccessibilityTest, EveryControlTellsItsNameAndRole) {
         const char* name;
         long role;
         long wineRole = 0;  // what Wine's standard object answers instead, where the role is the platform's
+        bool annotated = false;  // the program's object, not the platform's: Wine's has no IDispatch
     };
     constexpr long kClient = ROLE_SYSTEM_CLIENT;
     const Row rows[] = {
-        {Window::kMain, TForm1::kComboBoxSearch, "Domain, IP address or ASN", ROLE_SYSTEM_COMBOBOX, kClient},
-        {Window::kMain, kSearchEdit, "Domain, IP address or ASN", ROLE_SYSTEM_TEXT},
+        {Window::kMain, TForm1::kComboBoxSearch, "Domain, IP address or ASN", ROLE_SYSTEM_COMBOBOX, kClient, true},
+        {Window::kMain, kSearchEdit, "Domain, IP address or ASN", ROLE_SYSTEM_TEXT, 0, true},
         {Window::kMain, TForm1::kBitBtnGo, "Lookup", ROLE_SYSTEM_PUSHBUTTON, kClient},
         {Window::kAbout, TFormAbout::kBitBtn1, "Exit", ROLE_SYSTEM_PUSHBUTTON, kClient},
         {Window::kAbout, TFormAbout::kBitBtn2, "Close Window", ROLE_SYSTEM_PUSHBUTTON, kClient},
         {Window::kAbout, TFormAbout::kBitBtnUpdate, "Check Update", ROLE_SYSTEM_PUSHBUTTON, kClient},
-        {Window::kAbout, TFormAbout::kImage1, "Quorvane logo: a magnifying glass on a blue disc", ROLE_SYSTEM_GRAPHIC},
+        {Window::kAbout, TFormAbout::kImage1, "Quorvane logo: a magnifying glass on a blue disc", ROLE_SYSTEM_GRAPHIC,
+         0, true},
         {Window::kAbout, TFormAbout::kLabel1, "Quorvane v 1.0.0", ROLE_SYSTEM_STATICTEXT, kClient},
         {Window::kAbout, TFormAbout::kLabel2,
          "Tessaloon is intended to lookup almost\r\nall Whois domain, Whois IP, Whois ASN,\r\n"
          "check domain availability, geo IP Location,\r\nPR(Google Page rank) & Alexa rank",
          ROLE_SYSTEM_STATICTEXT, kClient},
-        {Window::kAbout, TFormAbout::kStaticText1, "(c) Quorvane - tessaloon.com", ROLE_SYSTEM_LINK},
+        {Window::kAbout, TFormAbout::kStaticText1, "(c) Quorvane - tessaloon.com", ROLE_SYSTEM_LINK, 0, true},
         {Window::kSettings, TFormSetting::kBitBtnClearAutocomplete, "Clear Auto Complete", ROLE_SYSTEM_PUSHBUTTON,
          kClient},
         {Window::kBulk, TFormBulkWhoisLookupTool::kBitBtnBulkLookup, "Bulk Lookup", ROLE_SYSTEM_PUSHBUTTON, kClient},
         {Window::kBulk, TFormBulkWhoisLookupTool::kMemo1, "Domains, IP addresses or ASNs, one per line",
-         ROLE_SYSTEM_TEXT},
+         ROLE_SYSTEM_TEXT, 0, true},
         // The status label is read as what it says; idle, it says nothing.
         {Window::kBulk, TFormBulkWhoisLookupTool::kLabel1, "", ROLE_SYSTEM_STATICTEXT, kClient},
         {Window::kBulk, TFormBulkWhoisLookupTool::kLabel2,
@@ -96,7 +151,13 @@ TEST_F(AccessibilityTest, EveryControlTellsItsNameAndRole) {
         const HWND control = Control(row.window, row.id);
         ASSERT_NE(control, nullptr) << row.name;
         const long role = wine && row.wineRole ? row.wineRole : row.role;
-        EXPECT_EQ(Ask(control), std::make_pair(std::string(row.name), role));
+        const Answer answer = Ask(control);
+        EXPECT_EQ(answer.name, row.name);
+        EXPECT_EQ(answer.role, role) << row.name;
+        EXPECT_TRUE(answer.oneIdentity) << row.name;
+        if (!wine || row.annotated) {
+            EXPECT_EQ(answer.namesByInvoke, (std::vector<std::string>{row.name, row.name}));
+        }
     }
 }
 

@@ -112,25 +112,58 @@ protected:
 
 };
 
-// A window that moves to a monitor of another scale is laid out for it: its
-// frame, controls, fonts and pictures, and the icon of the main window in the
-// notification area, in its small image for that scale.
+// A window whose DPI changes is laid out for it: its frame, controls, fonts
+// and pictures, and the icon of the main window in the notification area, in
+// its small image for that scale. Any process can send the message, so the
+// DPI is the window's own whatever the message says, and the suggested place
+// holds only as far as the window stays on a monitor's work area. Run at each
+// scale by every_scale.py too.
 TEST_F(DisplayTest, EveryWindowIsLaidOutAgainWhenItsDpiChanges) {
-    for (const UINT dpi : {120u, 144u, 192u, 96u}) {
+    constexpr LONG kFar = 40000, kHuge = 2000000000;
+    struct Message {
+        const char* what;
+        int dpi;         // -1: the window's own
+        RECT suggested;  // empty: the frame's own size, 10 pixels into its monitor's work area
+    };
+    const Message messages[] = {
+        {"a genuine change", -1, {}},
+        {"a DPI no display has, far off the screen", 65535, {kFar, kFar, kFar + 300, kFar + 200}},
+        {"no DPI", 0, {-kFar, -kFar, -kFar + 300, -kFar + 200}},
+        {"a rectangle of absurd size", 192, {-kHuge, -kHuge, kHuge, kHuge}},
+    };
+    // The work area of the monitor the window is on; empty when on none.
+    const auto workArea = [](HWND hwnd) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL), &monitor);
+        return monitor.rcWork;
+    };
+    for (const Message& message : messages) {
         for (const Window& window : Windows()) {
             const HWND hwnd = window.form->Handle();
-            RECT suggested{};
-            GetWindowRect(hwnd, &suggested);
-            OffsetRect(&suggested, 10, 10);
-            SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-            const std::string caption = WindowText(hwnd);
-            EXPECT_EQ(window.form->Dpi(), dpi) << caption;
-            EXPECT_EQ(LayoutFaults(*window.form), std::vector<std::string>{}) << caption << " at " << dpi;
-            RECT frame{};
+            const UINT own = GetDpiForWindow(hwnd);
+            const bool genuine = IsRectEmpty(&message.suggested);
+            RECT suggested = message.suggested, frame{}, inside{};
+            if (genuine) {
+                GetWindowRect(hwnd, &suggested);
+                const RECT work = workArea(hwnd);
+                OffsetRect(&suggested, work.left + 10 - suggested.left, work.top + 10 - suggested.top);
+            }
+            const UINT claimed = message.dpi < 0 ? own : static_cast<UINT>(message.dpi);
+            SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(claimed, claimed), reinterpret_cast<LPARAM>(&suggested));
+            const std::string what = WindowText(hwnd) + ", " + message.what;
+            EXPECT_EQ(window.form->Dpi(), own) << what;
+            EXPECT_EQ(LayoutFaults(*window.form), std::vector<std::string>{}) << what;
             GetWindowRect(hwnd, &frame);
-            EXPECT_EQ(frame.left, suggested.left) << caption;
+            const RECT work = workArea(hwnd);
+            EXPECT_TRUE(IntersectRect(&inside, &frame, &work) && EqualRect(&inside, &frame)) << what;
+            if (genuine) {
+                EXPECT_EQ(frame.left, suggested.left) << what;
+                EXPECT_EQ(frame.top, suggested.top) << what;
+            }
         }
-        EXPECT_EQ(TrayImageSize(), GetSystemMetricsForDpi(SM_CXSMICON, dpi)) << dpi;
+        EXPECT_EQ(TrayImageSize(), GetSystemMetricsForDpi(SM_CXSMICON, GetDpiForWindow(form->Handle())))
+            << message.what;
     }
 }
 

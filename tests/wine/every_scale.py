@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs the window tests' display cases at 100, 125, 150 and 200 % display
 scale (96, 120, 144 and 192 DPI), each in a fresh start of the tests, and
-keeps the picture of every window at every scale for a look (PNG).
+keeps the picture of every window at every scale for a look (PNG). The case
+of a DPI change runs at each scale too: the system's is the windows' own.
 
 The scale lives in a Wine prefix of its own, so the other tests never see it.
 
@@ -34,8 +35,8 @@ def main():
         extra = {"QUORVANE_SCALE_DPI": str(dpi), "QUORVANE_SCALE_SHOTS": winebench.windows_path(folder)}
         with winebench.session(args.prefix, extra) as env, winebench.display_scale(env, dpi):
             print(f"--- {dpi} DPI", flush=True)
-            result = winebench.run_wine(env, [args.tests, "--gtest_filter=DisplayTest.*OnTheScreen*"],
-                                       timeout=240)
+            cases = "--gtest_filter=DisplayTest.*OnTheScreen*:DisplayTest.*DpiChanges"
+            result = winebench.run_wine(env, [args.tests, cases], timeout=240)
         if result.returncode != 0:
             failed.append(dpi)
         if shutil.which("convert"):
