@@ -6,8 +6,8 @@
 
 TApplication Application;
 
-void TApplication::Initialize(HINSTANCE instance) {
-    (void)instance;  // the window belongs to the program's own module
+// The window belongs to the program's own module, whatever the instance.
+void TApplication::Initialize(HINSTANCE /*instance*/) {
     if (Handle()) return;
     // A new run of the program, after the shutdown of an earlier one.
     terminated_ = sessionEnded_ = false;
@@ -133,20 +133,16 @@ void TApplication::FormHidden(HWND hidden) {
 
 LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CLOSE:
-            // The taskbar entry's close and Alt+F4 on it: the owner decides
-            // (the main window closes, which hides the program).
+        case WM_CLOSE:  // the taskbar entry's close, or Alt+F4 on it
             if (events_) events_->CloseRequested();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;  // no objection to logging off
         case WM_ENDSESSION:
-            // The process may end once this returns: the owner saves and lets
-            // go of what outlives the process (the icon, the marker) now.
-            // Nothing is destroyed here, whatever handler of the program lies
-            // further up the stack (a lookup waiting in the shell, a message
-            // box): the quit request unwinds every loop, and the owner
-            // destroys the windows after the loop.
+            // The process may end once this returns. Nothing is destroyed
+            // here, whatever handler lies further up the stack (a lookup
+            // waiting in the shell, a message box): the quit request unwinds
+            // every loop, and the windows go after the program's.
             if (wParam && !sessionEnded_) {
                 sessionEnded_ = true;
                 Terminate();

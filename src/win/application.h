@@ -1,8 +1,6 @@
-// The application object: holds the application title, owns the hidden
-// top-level window that carries the program's taskbar entry (every form is
-// owned by it, so minimizing it hides them all) and runs the message loop.
-// It hosts the forms; their owner hears of the program's events through
-// ProgramEvents.
+// The application object: the hidden top-level window that carries the
+// program's taskbar entry and owns every form (minimizing it hides them all),
+// the application title, and the message loop.
 #pragma once
 
 #include <windows.h>
@@ -16,12 +14,9 @@
 // What the application object tells the owner of the program's windows.
 class ProgramEvents {
 public:
-    // The taskbar entry was closed (or the application window asked to close).
-    virtual void CloseRequested() = 0;
-    // The program was minimized: every form is hidden.
-    virtual void Minimized() = 0;
-    // The session ends: whatever must outlive the process is saved now, and
-    // what it shows on the desktop removed; the process may end any moment.
+    virtual void CloseRequested() = 0;  // the taskbar entry's close
+    virtual void Minimized() = 0;       // every form is hidden now
+    // Save now and remove what the desktop shows: the process may end any moment.
     virtual void SessionEnding() = 0;
 
 protected:
@@ -42,26 +37,22 @@ public:
     void SetEvents(ProgramEvents* events) { events_ = events; }
 
     // Shows the main form (or, for a minimized show command, minimizes the
-    // program) and runs the message loop until a terminate request. After a
-    // terminate request made before it, nothing shows and the loop does not
-    // run. The forms' owner destroys them afterwards.
+    // program) and runs the message loop until a terminate request, if none
+    // came before.
     void Run(Form& main, int showCommand = SW_SHOWNORMAL);
-    // Handles every message waiting for this thread as the loop would, then
-    // returns.
+    // Handles the messages waiting for this thread as the loop would.
     void ProcessMessages();
     void Terminate();
     bool Terminated() const override { return terminated_; }
     // The application window goes; the forms must be gone already.
     void Shutdown();
 
-    // Minimizing the application window hides every form it owns; restoring
-    // shows again what the minimize hid.
+    // A restore shows again what the minimize hid.
     void Minimize() override;
     void Restore() override;
     void BringToFront() override;
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
-    // The taskbar entry is the application window: shown while a form is,
-    // hidden when the last visible form hides, and hidden on request.
+    // The taskbar entry shows while a form does, and hides on request.
     void ShowTaskbarEntry();
     void HideTaskbarEntry() override;
     HWND OwnerWindow() const override { return Handle(); }
