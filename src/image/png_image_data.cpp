@@ -126,7 +126,7 @@ void UnfilterSse2(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n) {
 template <int B>
 void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n) {
     uint8_t a[B] = {}, c[B] = {};
-    if (filter == 1) {  // the compiler takes a 4-byte pixel whole
+    if (filter == 1) {
         for (size_t i = 0; i < n; i += B)
             for (int k = 0; k < B; ++k) a[k] = row[i + k] = static_cast<uint8_t>(row[i + k] + a[k]);
     }

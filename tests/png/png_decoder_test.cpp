@@ -345,7 +345,7 @@ TEST(PngStorageRules, GreyRampsAndTwoBitGrey) {
 }
 
 TEST(PngStorageRules, RgbRowsOfEveryWidthAroundTheWideStepsConvert) {
-    // Every width up to 16, should a converter work several pixels a step.
+    // The RGBA and RGB converters work 4 or 5 pixels a step; every width up to 16 ends a row differently.
     std::mt19937 random(3);
     for (uint8_t colourType : {uint8_t{2}, uint8_t{6}}) {
         const uint32_t channels = colourType == 6 ? 4 : 3;
