@@ -204,8 +204,8 @@ TEST(PngFailures, MessagesAndClassNames) {
 }
 
 // Wrong CRCs are never checked, and chunks the picture does not act on,
-// critical or not, change nothing: each file decodes as the plain one. A
-// small zTXt that would inflate to 64 MiB costs nothing, nor do many of them.
+// critical or not, change nothing: each file decodes as the plain one, twenty
+// zTXt chunks that would each inflate to 64 MiB included.
 TEST(PngLoading, DamagedButReadableFilesAndOtherChunksLoadAlike) {
     const Bytes ztxt = Chunk("zTXt", Concat({{'k', 0, 0}, Zlib(Bytes(64u << 20, 'a'), 9)}));
     Bytes manyZtxt;
@@ -265,7 +265,7 @@ TEST(PngLoading, ImageDataBeyondTheLastRowIsNotDecoded) {
     EXPECT_EQ(StoredGrey(picture, 2, 1), 2 * 16 + 1);
 }
 
-// The storage starts unfilled: whatever the image data never reaches, the
+// Whatever the image data never reaches, the
 // pixels of missing rows and passes, their alpha and the row padding, must
 // be zero. Every sample in the data is non-zero, so a zero marks exactly what
 // was not reached.
