@@ -4,7 +4,7 @@
 // sanitizer report, a hang or runaway memory is not.
 #include "image/png_blend.h"
 #include "image/png_failures.h"
-#include "image/png_picture.h"
+#include "png_pixels.h"
 
 #include <cstddef>
 #include <cstdint>

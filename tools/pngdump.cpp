@@ -5,9 +5,8 @@
 //       the picture drawn, as Draw does for its transparency mode, into a
 //       W x H rectangle over a solid background RRGGBB (hex)
 // On a failure: the failure's class name and message on standard error, exit 1.
-#include "image/png_blend.h"
 #include "image/png_failures.h"
-#include "image/png_picture.h"
+#include "png_pixels.h"
 
 #include <cstdio>
 #include <cstdlib>

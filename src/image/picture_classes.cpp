@@ -7,11 +7,11 @@ const PictureClass* PictureClassRegistry::Find(const std::string& className) con
     return nullptr;
 }
 
-std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, ByteStream& stream) {
+std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, MemoryReadStream& stream) {
     uint8_t length = 0;
-    if (ReadFully(stream, &length, 1) != 1) return nullptr;
+    if (stream.Read(&length, 1) != 1) return nullptr;
     std::string name(length, '\0');
-    if (ReadFully(stream, name.data(), length) != length) return nullptr;
+    if (stream.Read(name.data(), length) != length) return nullptr;
     const PictureClass* pictureClass = registry.Find(name);
     if (!pictureClass) return nullptr;
     std::unique_ptr<TGraphic> picture = pictureClass->create();

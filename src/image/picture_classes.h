@@ -15,7 +15,7 @@
 class TGraphic {
 public:
     virtual ~TGraphic() = default;
-    virtual void LoadFromStream(ByteStream& stream) = 0;
+    virtual void LoadFromStream(MemoryReadStream& stream) = 0;
 };
 
 struct PictureClass {
@@ -35,4 +35,4 @@ private:
 // Reads a stored picture. A name without a registered class gives no picture
 // (nullptr), silently; a failure of the picture's own load passes on and the
 // half-loaded picture is discarded.
-std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, ByteStream& stream);
+std::unique_ptr<TGraphic> LoadStoredPicture(const PictureClassRegistry& registry, MemoryReadStream& stream);

@@ -1,7 +1,6 @@
-// Drawing a picture into a buffer of 32-bit pixels (blue, green, red, unused),
-// top row first, without the platform: the partial-transparency blend that
-// Draw uses, the nearest-neighbour stretch of the other modes, and the
-// picture's own pixels with their alpha as the tools write them.
+// The partial-transparency blend that Draw uses, without the platform: the
+// picture drawn into a buffer of 32-bit pixels (blue, green, red, unused),
+// top row first.
 #pragma once
 
 #include "image/png_picture.h"
@@ -25,19 +24,3 @@ std::vector<uint32_t> BlendSourceIndexes(uint32_t destSize, uint32_t sourceSize)
 // copies it) and grey + alpha, the tRNS alpha of each pixel's own index for
 // palette storage. Nothing happens for an empty or zero-sized picture.
 void BlendPicture(const TPngPicture& picture, uint8_t* pixels, uint32_t width, uint32_t height);
-
-// The other modes' drawing: a nearest-neighbour stretch that drops surplus
-// rows and columns (source = k x size / destSize); in bit mode the pixels of
-// the transparent colour leave the buffer as it was.
-void StretchPicture(const TPngPicture& picture, uint8_t* pixels, uint32_t width, uint32_t height);
-
-// Draws by the picture's transparency mode: BlendPicture for partial, else
-// StretchPicture.
-void DrawPictureToBuffer(const TPngPicture& picture, uint8_t* pixels, uint32_t width, uint32_t height);
-
-// The picture at its own size as red, green, blue, alpha, top row first: the
-// colours the stored pixels show, and alpha from the alpha plane, the tRNS
-// alpha of a palette index in partial mode, 0 for the transparent colour in
-// bit mode, else 255.
-// EPngOutMemory when four bytes a pixel would pass the storage limit.
-std::vector<uint8_t> PictureToRgba(const TPngPicture& picture);

@@ -59,6 +59,8 @@ const char* PngFailureClassName(PngFailureKind kind) {
     return kKindTexts[static_cast<size_t>(kind)].className;
 }
 
+namespace {
+
 std::string ZlibResultText(int result) {
     const char* text = "unknown error";
     switch (result) {
@@ -73,3 +75,9 @@ std::string ZlibResultText(int result) {
     }
     return std::string(text) + " (" + std::to_string(result) + ")";
 }
+
+}  // namespace
+
+EPngZLIBError::EPngZLIBError(int result)
+    : EPngFailure(PngFailureKind::ZLIBError,
+                  std::string(PngFailureMessage(PngFailureKind::ZLIBError)) + ZlibResultText(result)) {}

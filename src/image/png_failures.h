@@ -7,28 +7,14 @@
 #include <string>
 
 enum class PngFailureKind {
-    InvalidFileHeader,
-    UnexpectedEnd,
-    IHDRNotFirst,
-    InvalidIHDR,
-    SizeExceeds,
-    UnknownCompression,
-    UnknownInterlace,
-    InvalidPalette,
-    MissingMultipleIDAT,
-    ZLIBError,
-    NoImageData,
-    Error,
-    HeaderNotPresent,
-    OutMemory,
+    InvalidFileHeader, UnexpectedEnd, IHDRNotFirst, InvalidIHDR, SizeExceeds, UnknownCompression, UnknownInterlace,
+    InvalidPalette, MissingMultipleIDAT, ZLIBError, NoImageData, Error, HeaderNotPresent, OutMemory,
 };
 
 // The fixed message of a kind; for ZLIBError without the zlib description.
 const char* PngFailureMessage(PngFailureKind kind);
 // The class name of a kind ("EPngInvalidIHDR"), as the tools print it.
 const char* PngFailureClassName(PngFailureKind kind);
-// zlib's result as the ZLIBError message describes it: "data error (-3)".
-std::string ZlibResultText(int result);
 
 class EPngFailure : public Failure {
 public:
@@ -63,10 +49,8 @@ QUORVANE_PNG_FAILURE(HeaderNotPresent)
 QUORVANE_PNG_FAILURE(OutMemory)
 #undef QUORVANE_PNG_FAILURE
 
+// The message ends with zlib's result described: "data error (-3)".
 class EPngZLIBError : public EPngFailure {
 public:
-    explicit EPngZLIBError(int zlibResult)
-        : EPngFailure(PngFailureKind::ZLIBError,
-                      std::string(PngFailureMessage(PngFailureKind::ZLIBError)) +
-                          ZlibResultText(zlibResult)) {}
+    explicit EPngZLIBError(int zlibResult);
 };

@@ -1,34 +1,18 @@
 // The decoded picture in device-independent-bitmap layout: a 40-byte info
-// header and a colour table of (blue, green, red, 0) entries, pixel rows
-// bottom-up padded to 4 bytes, and, for colour types with alpha, an alpha plane
-// of width x height bytes, top row first, unpadded. Rows hold no byte that
-// was never written: the decoder fills every pixel once, the rows the stream
-// never reaches with zeros.
+// header, a colour table of (blue, green, red, 0) entries, pixel rows bottom-up
+// padded to 4 bytes and, with alpha, an alpha plane of width x height bytes,
+// top row first. It starts zeroed: the value of zero samples.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
-#include <new>
 
 struct PngColor {
     uint8_t red = 0, green = 0, blue = 0;
     bool operator==(const PngColor&) const = default;
-};
-
-// Memory left as the allocator hands it out, null when it cannot: zeroing a
-// whole large picture first would cost a fifth of its decoding, for bytes
-// that are all written over.
-class UnfilledBytes {
-public:
-    UnfilledBytes() = default;
-    explicit UnfilledBytes(size_t size) : bytes_(new (std::nothrow) uint8_t[size ? size : 1]) {}
-    uint8_t* Get() const { return bytes_.get(); }
-    explicit operator bool() const { return bytes_ != nullptr; }
-
-private:
-    std::unique_ptr<uint8_t[]> bytes_;
 };
 
 class PngStorage {
@@ -36,29 +20,26 @@ public:
     // The most a picture may occupy (rows and alpha plane): larger pictures
     // fail with EPngOutMemory before anything is allocated.
     static constexpr uint64_t kMaxBytes = uint64_t{256} << 20;
+    static constexpr size_t kInfoHeaderSize = 40;
 
-    // Allocates the image; bitsPerPixel is 1, 4, 8 or 24. Only the bytes no
-    // pixel covers are zeroed here (the padding at the end of each row; all
-    // of them below 8 bits, whose pixels share bytes and are stored into
-    // them bit by bit): the decoder writes each pixel. Throws EPngOutMemory
-    // when it would exceed kMaxBytes or cannot be had.
+    // Allocates the image, zeroed; bitsPerPixel is 1, 4, 8 or 24. Throws
+    // EPngOutMemory when it would exceed kMaxBytes or cannot be had.
     void Build(uint32_t width, uint32_t height, int bitsPerPixel, bool withAlpha);
 
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
     int BitsPerPixel() const { return bitsPerPixel_; }
     size_t Stride() const { return stride_; }
-    bool HasAlpha() const { return static_cast<bool>(alpha_); }
+    bool HasAlpha() const { return alpha_ != nullptr; }
 
     // Image row y, counted from the top; stored bottom-up.
-    uint8_t* Row(uint32_t y) { return pixels_.Get() + (size_t{height_} - 1 - y) * stride_; }
-    const uint8_t* Row(uint32_t y) const { return pixels_.Get() + (size_t{height_} - 1 - y) * stride_; }
-    const uint8_t* Bits() const { return pixels_.Get(); }
-    uint8_t* AlphaRow(uint32_t y) { return alpha_.Get() + size_t{y} * width_; }
-    const uint8_t* AlphaRow(uint32_t y) const { return alpha_.Get() + size_t{y} * width_; }
+    uint8_t* Row(uint32_t y) { return pixels_.get() + (size_t{height_} - 1 - y) * stride_; }
+    const uint8_t* Row(uint32_t y) const { return pixels_.get() + (size_t{height_} - 1 - y) * stride_; }
+    const uint8_t* Bits() const { return pixels_.get(); }
+    uint8_t* AlphaRow(uint32_t y) { return alpha_.get() + size_t{y} * width_; }
+    const uint8_t* AlphaRow(uint32_t y) const { return alpha_.get() + size_t{y} * width_; }
 
-    // Info header followed by the colour table, as the platform's bitmap
-    // functions take them.
+    // Info header and colour table, as the platform's bitmap functions take them.
     const uint8_t* BitmapInfo() const { return info_; }
     // 2^bits for indexed storage, 0 for 24 bits.
     int ColorCount() const { return bitsPerPixel_ <= 8 ? 1 << bitsPerPixel_ : 0; }
@@ -74,38 +55,25 @@ public:
     // k of n is gamma[k x 255 / (n - 1)].
     void SetGreyRamp(const std::array<uint8_t, 256>& gamma);
 
-    // The stored value of pixel (x, y): its index for indexed storage, else
-    // blue | green << 8 | red << 16.
-    uint32_t StoredValue(uint32_t x, uint32_t y) const;
-    // The colour pixel (x, y) shows: through the colour table when indexed.
-    PngColor ColorAt(uint32_t x, uint32_t y) const;
-
-    static constexpr size_t kInfoHeaderSize = 40;
-
 private:
+    struct Free {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    using Bytes = std::unique_ptr<uint8_t[], Free>;
+
     uint32_t width_ = 0, height_ = 0;
     int bitsPerPixel_ = 0;
     size_t stride_ = 0;
     uint8_t info_[kInfoHeaderSize + 256 * 4] = {};
-    UnfilledBytes pixels_;
-    UnfilledBytes alpha_;
+    Bytes pixels_;
+    Bytes alpha_;
 };
 
-// The gamma table, one lookup per colour sample: the identity until a gAMA
-// value sets it.
-class PngGamma {
-public:
-    PngGamma();
-    // gamma[i] = round(255 x (i / 255)^(1 / (g / 100000 x 2.2))), halves to
-    // even; g = 0 leaves the table as it is.
-    void Set(uint32_t g);
-    const std::array<uint8_t, 256>& Table() const { return table_; }
-    bool IsIdentity() const { return identity_; }
-
-private:
-    std::array<uint8_t, 256> table_;
-    bool identity_ = true;
-};
+// gamma[i] = round(255 x (i / 255)^(1 / (g / 100000 x 2.2))), halves to even,
+// gamma[0] = 0; g = 0 leaves the table as it is.
+void SetGamma(std::array<uint8_t, 256>& table, uint32_t g);
+// The table before any gAMA chunk.
+std::array<uint8_t, 256> IdentityGamma();
 
 // The platform's halftone palette: the initial colour table of a palette
 // image until its PLTE chunk replaces it.

@@ -4,6 +4,7 @@
 
 #include "image/png_failures.h"
 #include "image/png_picture.h"
+#include "png_pixels.h"
 
 #include <zlib.h>
 
