@@ -36,3 +36,22 @@ void MemoLines::Replace(int index, const std::string& text) {
     SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(start), start + length);
     SendMessageA(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
+
+void SetMemoText(HWND edit, std::wstring_view text) {
+    constexpr size_t kPiece = 2048;
+    size_t done = 0;
+    for (std::wstring piece; done == 0 || done < text.size(); done += piece.size()) {
+        size_t size = std::min(kPiece, text.size() - done);
+        if (done + size < text.size() && IS_HIGH_SURROGATE(text[done + size - 1])) --size;  // a pair stays whole
+        piece.assign(text.substr(done, size));
+        if (done == 0) {
+            SetWindowTextW(edit, piece.c_str());
+            if (piece.empty()) break;
+            continue;
+        }
+        SendMessageW(edit, EM_SETSEL, done, static_cast<LPARAM>(done));
+        SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    }
+    SendMessageW(edit, EM_SETSEL, 0, 0);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
