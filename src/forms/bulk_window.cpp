@@ -84,13 +84,19 @@ LRESULT CALLBACK MemoWithoutEscape(HWND memo, UINT message, WPARAM wParam, LPARA
 
 // The box's text shown in its hidden twin a window at a time, for the walk
 // over its display lines. Every LF ends a display line (alone, after CR, or
-// after CR CR; a lone CR is a character), so the lines of one window that end
-// in a line break wrap as in the whole text. A display line wraps from its
-// start on its own, looking a bounded way ahead: one that ends well before
-// the window's end is as in the whole text too. The window moves on
-// from the start of a display line, so the twin's first display line is
-// always one of the box's, and from the one before the line to walk: the
-// control reflows from there.
+// after CR CR; a lone CR is a character), and the control wraps a display
+// line from its start on its own, so a window of whole lines, starting at a
+// display line, wraps as the whole text does: a line of the text shorter than
+// a window is always taken whole. The window moves on from the display line
+// before the one to walk: the control reflows from there.
+//
+// A longer line is walked in windows too, a display line once it ends half a
+// window before the window's end. That is the whole text's wrapping where the
+// line's characters are much alike in width: Wine's control chooses where to
+// try a break from the average width of all the rest of the line, so a
+// display line may wrap otherwise when the rest of the line past the window
+// is of other widths (narrow letters, then wide ones). Only the whole rest of
+// the line would give that exactly, at a cost quadratic in its length.
 class TwinWindow {
 public:
     TwinWindow(HWND twin, std::wstring text, size_t units)
@@ -120,10 +126,10 @@ private:
     // Lines of the text fed at a time: the twin too finds each display line
     // from the first.
     static constexpr int kBreaksPerFeed = 64;
-    // The control's wrapping of a display line looks ahead up to about 700
-    // characters on a long line (it measures the rest of the line): a line is
-    // settled this far, half a window, before the window's end.
-    static constexpr size_t kLeastUnits = 4096;
+    // Far more than the 600 to 700 characters past a display line after
+    // which, in random text, the width of the rest no longer changes where
+    // it wraps.
+    static constexpr size_t kLeastUnits = 2048;
 
     size_t End(int line) const {
         const LRESULT start = SendMessageW(twin_, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
@@ -140,6 +146,9 @@ private:
         size_t end = std::min(text_.size(), fed_ + (keep > 0 ? units_ : std::max(units_, window.size())));
         for (size_t at = fed_, breaks = 0; (at = text_.find(L'\n', at)) < end; ++at)
             if (++breaks == kBreaksPerFeed) end = at + 1;
+        // The line the window ends in, whole when it is shorter than a window.
+        if (const size_t next = text_.find(L'\n', end == 0 ? 0 : end - 1); next != std::wstring::npos && next < end + units_)
+            end = next + 1;
         if (end < text_.size() && IS_HIGH_SURROGATE(text_[end - 1])) --end;  // a pair stays whole
         window.append(text_, fed_, end - fed_);
         fed_ = end;

@@ -21,7 +21,7 @@ public:
     HWND Label1() const { return Control(kLabel1); }
 
     // UTF-16 units of the text that the normalization holds in a hidden twin of the box at a time.
-    static constexpr size_t kNormalizeWindowUnits = 4096;
+    static constexpr size_t kNormalizeWindowUnits = 2048;
 
     // Every line of the box replaced by its normalized entry. Tests pass
     // other window sizes.

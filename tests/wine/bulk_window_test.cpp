@@ -78,8 +78,8 @@ TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
         {"lines apart by LF, CR LF or CR CR LF; lone CR", 12, 1, 600, {"\n", "\r\n", "\r\r\n", "\r", "", ""}, 0, 0},
         {"one long line with blanks", 2, 900, 1100, {" ", "", ""}, 0, 0},
         {"long lines apart by LF", 2, 900, 1100, {" ", "", "", "", "", "", "", "", "\n"}, 0, 0},
-        {"long lines, windows of many sizes", 4, 300, 1300, {" ", "", "", "", "", "", "", "", "", "\n"}, 64, 6000},
-        {"any breaks, windows of many sizes", 20, 1, 300, {"\n", "\r\n", " ", "", "", ""}, 64, 6000},
+        {"long lines, windows of many sizes", 4, 300, 1300, {" ", "", "", "", "", "", "", "", "", "\n"}, 2048, 8192},
+        {"any breaks, windows of many sizes", 20, 1, 300, {"\n", "\r\n", " ", "", "", ""}, 2048, 8192},
     };
     std::mt19937 random(7);
     const auto draw = [&](size_t low, size_t high) { return low + random() % (high - low + 1); };
