@@ -144,11 +144,13 @@ private:
         done_.append(window, 0, cut);
         window.erase(0, cut);
         size_t end = std::min(text_.size(), fed_ + (keep > 0 ? units_ : std::max(units_, window.size())));
-        for (size_t at = fed_, breaks = 0; (at = text_.find(L'\n', at)) < end; ++at)
+        // Searched no further than a window ahead, so that a long line costs
+        // no search of all the rest of the text.
+        const std::wstring_view ahead = std::wstring_view(text_).substr(0, end + units_);
+        for (size_t at = fed_, breaks = 0; (at = ahead.find(L'\n', at)) < end; ++at)
             if (++breaks == kBreaksPerFeed) end = at + 1;
         // The line the window ends in, whole when it is shorter than a window.
-        if (const size_t next = text_.find(L'\n', end == 0 ? 0 : end - 1); next != std::wstring::npos && next < end + units_)
-            end = next + 1;
+        if (const size_t next = ahead.find(L'\n', end - 1); next != std::wstring_view::npos) end = next + 1;
         if (end < text_.size() && IS_HIGH_SURROGATE(text_[end - 1])) --end;  // a pair stays whole
         window.append(text_, fed_, end - fed_);
         fed_ = end;

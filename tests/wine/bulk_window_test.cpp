@@ -58,8 +58,10 @@ TEST_F(BulkWindowTest, EscapeInTheBoxDoesNotCloseTheWindow) {
 // as the plain walk over the box's own display lines does, wrapped lines,
 // lines that shrink and empty lines included. Every LF ends a display line,
 // alone or after CR, and a lone CR does not; a long line crosses the twin's
-// windows many times, and small windows of many sizes put their ends at every
-// kind of place. Characters of the code page the test runs in take part.
+// windows many times, and windows of many sizes put their ends at every kind
+// of place. Characters of the code page the test runs in take part. (A long
+// line whose widths change far ahead, narrow letters and then wide ones, may
+// wrap otherwise: see the twin's window.)
 TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
     const auto lower = [](std::string& text) { CharLowerBuffA(text.data(), static_cast<DWORD>(text.size())); };
     std::vector<std::string> parts{"https://www.", "HTTP://", "Host", ".Example", "/path/", "==x", "  ", "www.",
