@@ -2,10 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "core/bulk_entry.h"
 #include "core/lookup_address.h"
@@ -80,6 +81,90 @@ LRESULT CALLBACK MemoWithoutEscape(HWND memo, UINT message, WPARAM wParam, LPARA
     return DefSubclassProc(memo, message, wParam, lParam);
 }
 
+// The box's text shown in its hidden twin a window at a time, for the walk
+// over its display lines. Every LF ends a display line (alone, after CR, or
+// after CR CR; a lone CR is a character), and the control wraps a display
+// line from its start on its own, so a window of whole lines, starting at a
+// display line, wraps as the whole text does: a line of the text shorter than
+// a window is always taken whole. The window moves on from the display line
+// before the one to walk: the control reflows from there.
+//
+// A longer line is walked in windows too, a display line once it ends half a
+// window before the window's end. That is the whole text's wrapping where the
+// line's characters are much alike in width: Wine's control chooses where to
+// try a break from the average width of all the rest of the line, so a
+// display line may wrap otherwise when the rest of the line past the window
+// is of other widths (narrow letters, then wide ones). Only the whole rest of
+// the line would give that exactly, at a cost quadratic in its length.
+class TwinWindow {
+public:
+    TwinWindow(HWND twin, std::wstring text, size_t units)
+        : twin_(twin), text_(std::move(text)), units_(std::max(units, kLeastUnits)) {}
+
+    // The twin's index of what is display line `line` of its window, with
+    // the window moved on, or grown, until that line and its wrapping are
+    // those of the whole text; -1 past the end of the text.
+    int Reach(int line) {
+        for (;;) {
+            const int shown = static_cast<int>(SendMessageW(twin_, EM_GETLINECOUNT, 0, 0));
+            if (fed_ == text_.size()) return line < shown ? line : -1;
+            if (line < shown - 1 && (endsWithBreak_ || End(line) + units_ / 2 <= End(shown - 1))) return line;
+            // Kept from the display line before it: a replacement reflows
+            // from there, and that line may take in the start of the next.
+            const int keep = std::max(line - 1, 0);
+            MoveOn(keep);
+            line -= keep;
+        }
+    }
+
+    // UTF-16 units of the text before the twin's.
+    size_t UnitsBefore() const { return done_.size(); }
+    std::wstring WholeText() const { return done_ + WideWindowText(twin_) + text_.substr(fed_); }
+
+private:
+    // Lines of the text fed at a time: the twin too finds each display line
+    // from the first.
+    static constexpr int kBreaksPerFeed = 64;
+    // Far more than the 600 to 700 characters past a display line after
+    // which, in random text, the width of the rest no longer changes where
+    // it wraps.
+    static constexpr size_t kLeastUnits = 2048;
+
+    size_t End(int line) const {
+        const LRESULT start = SendMessageW(twin_, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        return static_cast<size_t>(start + SendMessageW(twin_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
+    }
+
+    // Drops the window's display lines before `keep` and feeds more text;
+    // a window of one display line doubles.
+    void MoveOn(int keep) {
+        std::wstring window = WideWindowText(twin_);
+        const size_t cut = keep > 0 ? static_cast<size_t>(SendMessageW(twin_, EM_LINEINDEX, keep, 0)) : 0;
+        done_.append(window, 0, cut);
+        window.erase(0, cut);
+        size_t end = std::min(text_.size(), fed_ + (keep > 0 ? units_ : std::max(units_, window.size())));
+        // Searched no further than a window ahead, so that a long line costs
+        // no search of all the rest of the text.
+        const std::wstring_view ahead = std::wstring_view(text_).substr(0, end + units_);
+        for (size_t at = fed_, breaks = 0; (at = ahead.find(L'\n', at)) < end; ++at)
+            if (++breaks == kBreaksPerFeed) end = at + 1;
+        // The line the window ends in, whole when it is shorter than a window.
+        if (const size_t next = ahead.find(L'\n', end - 1); next != std::wstring_view::npos) end = next + 1;
+        if (end < text_.size() && IS_HIGH_SURROGATE(text_[end - 1])) --end;  // a pair stays whole
+        window.append(text_, fed_, end - fed_);
+        fed_ = end;
+        endsWithBreak_ = !window.empty() && window.back() == L'\n';
+        SetWindowTextW(twin_, window.c_str());
+    }
+
+    HWND twin_;
+    std::wstring text_;   // the box's text, fed from `fed_` on
+    size_t units_;        // fed at a time
+    size_t fed_ = 0;
+    std::wstring done_;   // the walked text before the window
+    bool endsWithBreak_ = false;
+};
+
 }  // namespace
 
 TFormBulkWhoisLookupTool::TFormBulkWhoisLookupTool() : Form(kLayout) {}
@@ -108,28 +193,15 @@ void TFormBulkWhoisLookupTool::Command(int id, int notification) {
 // once. A line that shrinks to fewer display lines moves the lines after it
 // up, and indexes past the new end read as empty and replace nothing.
 //
-// The box itself finds each display line from the first and reflows its text
-// on every replacement, which makes that walk quadratic. Lines of the text
-// wrap independently of each other, so the walk runs instead over a few lines
-// of the text at a time in a hidden twin of the box (same class, styles, size
-// and font, so the same wrapping), and the box receives the result once.
-void TFormBulkWhoisLookupTool::NormalizeLines() {
-    constexpr int kLinesPerPiece = 64;
+// The box itself finds each display line from the first and reflows the rest
+// of a line on every replacement, which makes that walk quadratic. The walk
+// runs instead in a hidden twin of the box (same class, styles, size and
+// font, so the same wrapping) over a window of the text at a time, and the
+// box receives the result once.
+void TFormBulkWhoisLookupTool::NormalizeLines(size_t windowUnits) {
     const HWND memo = Memo1();
     const int count = MemoLines(memo).Count();
     if (count == 0) return;
-    // The text in pieces of whole lines; the line breaks between pieces stay.
-    const std::string text = WindowText(memo);
-    std::vector<std::string> pieces;
-    for (size_t start = 0;;) {
-        size_t end = start;
-        for (int i = 0; i < kLinesPerPiece && end != std::string::npos; ++i)
-            end = text.find("\r\n", i == 0 ? start : end + 2);
-        pieces.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos) break;
-        start = end + 2;
-    }
-
     RECT frame{};
     GetWindowRect(memo, &frame);
     const UniqueWindow twin(CreateWindowExA(
@@ -138,38 +210,20 @@ void TFormBulkWhoisLookupTool::NormalizeLines() {
         frame.right - frame.left, frame.bottom - frame.top, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr));
     SendMessageA(twin.Get(), EM_SETLIMITTEXT, 0, 0);
     SendMessageA(twin.Get(), WM_SETFONT, SendMessageA(memo, WM_GETFONT, 0, 0), FALSE);
+
+    TwinWindow window(twin.Get(), WideWindowText(memo), windowUnits);
     MemoLines lines(twin.Get());
-
-    size_t piece = 0;  // the piece that display line `index` of the box lies in
-    int line = 0;      // and its display line there
-    size_t caretPiece = 0;
-    DWORD caret = 0;
-    SetWindowTextA(twin.Get(), pieces[0].c_str());
-    for (int index = 0; index < count; ++index, ++line) {
-        for (int shown; line >= (shown = lines.DisplayLines());) {
-            line -= shown;
-            pieces[piece] = WindowText(twin.Get());
-            if (++piece == pieces.size()) break;
-            SetWindowTextA(twin.Get(), pieces[piece].c_str());
-        }
-        if (piece == pieces.size()) break;
+    size_t caret = 0;  // where the last replacement leaves it, in UTF-16 units
+    for (int index = 0, line = 0; index < count; ++index, ++line) {
+        line = window.Reach(line);
+        if (line < 0) break;
         lines.Replace(line, NormalizeEntry(lines.Line(line), SystemCodePage(), LowerCaseAnsi));
-        caretPiece = piece;
-        SendMessageA(twin.Get(), EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        DWORD end = 0;
+        SendMessageW(twin.Get(), EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
+        caret = window.UnitsBefore() + end;
     }
-    if (piece < pieces.size()) pieces[piece] = WindowText(twin.Get());
-
-    std::string normalized;
-    normalized.reserve(text.size());
-    size_t caretAt = 0;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        if (i > 0) normalized += "\r\n";
-        if (i == caretPiece) caretAt = normalized.size() + caret;
-        normalized += pieces[i];
-    }
-    SetWindowTextA(memo, normalized.c_str());
-    // Where the last replacement leaves the caret in the box.
-    SendMessageA(memo, EM_SETSEL, caretAt, static_cast<LPARAM>(caretAt));
+    SetMemoText(memo, window.WholeText());
+    SendMessageW(memo, EM_SETSEL, caret, static_cast<LPARAM>(caret));
 }
 
 // Runs inside the click and dispatches nothing until it ends: the pauses are

@@ -2,6 +2,7 @@
 // and the first ten looked up, one second apart.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "forms/form_requests.h"
@@ -19,8 +20,12 @@ public:
     HWND BitBtnBulkLookup() const { return Control(kBitBtnBulkLookup); }
     HWND Label1() const { return Control(kLabel1); }
 
-    // Every line of the box replaced by its normalized entry.
-    void NormalizeLines();
+    // UTF-16 units of the text that the normalization holds in a hidden twin of the box at a time.
+    static constexpr size_t kNormalizeWindowUnits = 2048;
+
+    // Every line of the box replaced by its normalized entry. Tests pass
+    // other window sizes.
+    void NormalizeLines(size_t windowUnits = kNormalizeWindowUnits);
     void BitBtnBulkLookupClick();
 
 protected:

@@ -18,8 +18,7 @@ size_t UnitsIn(const std::string& text, size_t bytes) { return FromAnsi(std::str
 // The edit field counts positions in UTF-16 units, the completion in bytes.
 bool CompleteInSearchBox(const ComboHistoryList& list, HWND edit, std::string_view typed) {
     const HWND combo = list.Combo();
-    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    wide.resize(static_cast<size_t>(GetWindowTextW(edit, wide.data(), static_cast<int>(wide.size()))));
+    const std::wstring wide = WideWindowText(edit);
     DWORD start = 0, end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     start = std::min<DWORD>(start, static_cast<DWORD>(wide.size()));

@@ -36,3 +36,39 @@ void MemoLines::Replace(int index, const std::string& text) {
     SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(start), start + length);
     SendMessageA(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
+
+namespace {
+
+// Where a piece of `text` from `start` ends: at most kMost units, and at most
+// kLongest units of any one line. Each piece costs the control a walk over all
+// its display lines before it, so pieces of many short lines are large.
+size_t PieceEnd(std::wstring_view text, size_t start) {
+    constexpr size_t kMost = 65536, kLongest = 2048;
+    const std::wstring_view ahead = text.substr(0, std::min(text.size(), start + kMost));
+    size_t end = ahead.size();
+    for (size_t line = start;; line = end + 1) {
+        const size_t next = ahead.find(L'\n', line);
+        if (next == std::wstring_view::npos || next - line >= kLongest) {
+            end = std::min(ahead.size(), line + kLongest);
+            break;
+        }
+        end = next;
+    }
+    if (end < text.size() && IS_HIGH_SURROGATE(text[end - 1])) --end;  // a pair stays whole
+    return end;
+}
+
+}  // namespace
+
+void SetMemoText(HWND edit, std::wstring_view text) {
+    const size_t first = PieceEnd(text, 0);
+    SetWindowTextW(edit, std::wstring(text.substr(0, first)).c_str());
+    for (size_t done = first; done < text.size();) {
+        const size_t end = PieceEnd(text, done);
+        SendMessageW(edit, EM_SETSEL, done, static_cast<LPARAM>(done));
+        SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(std::wstring(text.substr(done, end - done)).c_str()));
+        done = end;
+    }
+    SendMessageW(edit, EM_SETSEL, 0, 0);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}

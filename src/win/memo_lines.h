@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 class MemoLines {
 public:
@@ -26,3 +27,10 @@ private:
 
     HWND edit_;
 };
+
+// Sets the text of a multi-line edit control in pieces of at most a few
+// thousand characters of any one line, the view and caret at the start. For each display line of a line that
+// wraps the control measures all the rest of that line, so setting a long
+// line at once takes time quadratic in its length; added at the end, each
+// piece is measured on its own.
+void SetMemoText(HWND edit, std::wstring_view text);

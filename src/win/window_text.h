@@ -15,6 +15,13 @@ inline std::string WindowText(HWND window) {
     return text;
 }
 
+// A window's text as the Unicode messages give it.
+inline std::wstring WideWindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 // Text of the Unicode messages in the ANSI code page. No flags and no default
 // character: the only form every code page takes, UTF-8 included; a
 // character without an ANSI form comes out as the code page's nearest or

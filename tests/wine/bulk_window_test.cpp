@@ -3,6 +3,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "box_watcher.h"
 #include "core/bulk_entry.h"
@@ -52,33 +53,61 @@ TEST_F(BulkWindowTest, EscapeInTheBoxDoesNotCloseTheWindow) {
     form.Hide();
 }
 
-// The window's pass over hidden pieces of the text must leave the box exactly
+// The window's pass over a hidden twin of the box must leave the box exactly
 // as the plain walk over the box's own display lines does, wrapped lines,
-// lines that shrink and empty lines included.
+// lines that shrink and empty lines included. Every LF ends a display line,
+// alone or after CR, and a lone CR does not; a long line crosses the twin's
+// windows many times, and windows of many sizes put their ends at every kind
+// of place. Characters of the code page the test runs in take part. (A long
+// line whose widths change far ahead, narrow letters and then wide ones, may
+// wrap otherwise: see the twin's window.)
 TEST_F(BulkWindowTest, NormalizingMatchesTheWalkOverTheBoxsOwnLines) {
     const auto lower = [](std::string& text) { CharLowerBuffA(text.data(), static_cast<DWORD>(text.size())); };
-    const char* const kParts[] = {"https://www.", "HTTP://", "Host", ".Example", "/path/", "==x", "  ", "www.",
-                                  "a-rather-long-label-that-wraps-in-the-box", "192.0.2.1", "AS64500", ""};
+    std::vector<std::string> parts{"https://www.", "HTTP://", "Host", ".Example", "/path/", "==x", "  ", "www.",
+                                   "a-rather-long-label-that-wraps-in-the-box", "192.0.2.1", "AS64500", "",
+                                   "https://www.Example.com/a b"};
+    for (const wchar_t* wide : {L"\u00c9COLE.example", L"\u30c6\u30b9\u30c8.\u4f8b", L"\U0001F600x"})
+        if (const auto ansi = AnsiForm(wide)) parts.push_back(*ansi);
+    struct Shape {
+        const char* name;
+        int rounds, minParts, maxParts;
+        std::vector<const char*> separators;  // after each part, drawn at random
+        size_t minWindow, maxWindow;          // 0: the window's own size
+    };
+    const Shape kShapes[] = {
+        {"lines apart by CR LF", 12, 1, 600, {"\r\n", "", "", ""}, 0, 0},
+        {"lines apart by LF, CR LF or CR CR LF; lone CR", 12, 1, 600, {"\n", "\r\n", "\r\r\n", "\r", "", ""}, 0, 0},
+        {"one long line with blanks", 2, 900, 1100, {" ", "", ""}, 0, 0},
+        {"long lines apart by LF", 2, 900, 1100, {" ", "", "", "", "", "", "", "", "\n"}, 0, 0},
+        {"long lines, windows of many sizes", 4, 300, 1300, {" ", "", "", "", "", "", "", "", "", "\n"}, 2048, 8192},
+        {"any breaks, windows of many sizes", 20, 1, 300, {"\n", "\r\n", " ", "", "", ""}, 2048, 8192},
+    };
     std::mt19937 random(7);
+    const auto draw = [&](size_t low, size_t high) { return low + random() % (high - low + 1); };
     HWND reference = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", GetWindowLongA(form.Memo1(), GWL_STYLE) & ~WS_VISIBLE,
                                      0, 0, 0, 0, form.Handle(), nullptr, nullptr, nullptr);
     RECT frame{};
     GetWindowRect(form.Memo1(), &frame);
     SetWindowPos(reference, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE);
     SendMessageA(reference, WM_SETFONT, SendMessageA(form.Memo1(), WM_GETFONT, 0, 0), FALSE);
-    for (int round = 0; round < 20; ++round) {
-        std::string text;
-        for (int line = 0, lines = 1 + static_cast<int>(random() % 150); line < lines; ++line) {
-            for (int part = 0, parts = static_cast<int>(random() % 6); part < parts; ++part)
-                text += kParts[random() % std::size(kParts)];
-            if (line + 1 < lines || random() % 2) text += "\r\n";
+    for (const Shape& shape : kShapes) {
+        for (int round = 0; round < shape.rounds; ++round) {
+            std::string text;
+            for (size_t part = 0, count = draw(shape.minParts, shape.maxParts); part < count; ++part)
+                text.append(parts[random() % parts.size()]).append(shape.separators[random() % shape.separators.size()]);
+            SetWindowTextA(reference, text.c_str());
+            MemoLines walk(reference);
+            for (int i = 0, count = walk.Count(); i < count; ++i)
+                walk.Replace(i, NormalizeEntry(walk.Line(i), SystemCodePage(), lower));
+            SetWindowTextA(form.Memo1(), text.c_str());
+            const size_t window = shape.minWindow ? draw(shape.minWindow, shape.maxWindow) : 0;
+            if (window) form.NormalizeLines(window);
+            else form.NormalizeLines();
+            ASSERT_EQ(WindowText(form.Memo1()), WindowText(reference))
+                << shape.name << ", window " << window << ", " << text.size() << " bytes: " << text;
+            // The caret where the last replacement leaves it.
+            ASSERT_EQ(SendMessageW(form.Memo1(), EM_GETSEL, 0, 0), SendMessageW(reference, EM_GETSEL, 0, 0)) << shape.name;
         }
-        SetWindowTextA(reference, text.c_str());
-        MemoLines walk(reference);
-        for (int i = 0, count = walk.Count(); i < count; ++i) walk.Replace(i, NormalizeEntry(walk.Line(i), SystemCodePage(), lower));
-        SetWindowTextA(form.Memo1(), text.c_str());
-        form.NormalizeLines();
-        ASSERT_EQ(WindowText(form.Memo1()), WindowText(reference)) << text;
     }
     DestroyWindow(reference);
 }
