@@ -28,6 +28,14 @@ void PressOkAndExpectExit(const ChildProcess& copy, HWND box, DWORD status) {
     Check(code == status, "exit status " + std::to_string(code));
 }
 
+// ANSI text of the running code page as the command line carries it.
+std::wstring FromCodePage(const std::string& bytes) {
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
 }  // namespace
 
 // The first start looks up its query in the window it shows; a second start
@@ -56,6 +64,15 @@ void CommandLineQueryAndHandOff() {
           "browser got \"" + calls[1].back() + "\" from the hand-off");
     WaitRestored(main);
     Check(Text(SearchBox(main)) == "a\"b c&d", "search box holds \"" + Text(SearchBox(main)) + "\"");
+    // Letters of the code page beyond ASCII (on 932, trail bytes '\' and '|'),
+    // handed over whole.
+    const std::string local = LocalWord() + ".example";
+    ChildProcess handingLocal;
+    Launch(handingLocal, g_exe, -1, FromCodePage(local));
+    Check(WaitForExit(handingLocal) == 0, "handing copy's exit status");
+    calls = WaitForRecordedCalls(3);
+    Check(calls[2].size() == 3 && calls[2][2] == std::string(kLookupPrefix) + local,
+          "browser got \"" + calls[2].back() + "\" from the hand-off");
 
     ChildProcess tooLong;
     Launch(tooLong, g_exe, -1, std::wstring(1000, L'a'));
@@ -67,9 +84,9 @@ void CommandLineQueryAndHandOff() {
     Launch(plain, g_exe);
     PressOk(plain, CheckRefusedWithWarning(plain));
 
-    Check(Running(first) && RecordedCalls().size() == 2, "the running copy was harmed");
+    Check(Running(first) && RecordedCalls().size() == 3, "the running copy was harmed");
     Deliver(main, WM_CLOSE);
-    WaitForFile(HistoryPath(), "a\"b c&d\r\nexample.com\r\n");
+    WaitForFile(HistoryPath(), local + "\r\na\"b c&d\r\nexample.com\r\n");
     EndAndCheckNothingLeft(first);
 }
 

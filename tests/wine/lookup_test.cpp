@@ -10,11 +10,13 @@
 
 #include "box_watcher.h"
 #include "core/lookup_address.h"
+#include "core/texts.h"
 #include "forms/command_line_query.h"
 #include "forms/main_window.h"
 #include "forms/open_address.h"
 #include "win/application.h"
 #include "win/files.h"
+#include "win/window_text.h"
 
 namespace {
 
@@ -175,6 +177,23 @@ TEST_F(LookupTest, HandedOffQueriesAreCheckedAsTheCommandLinesAre) {
         }
     }
     EXPECT_EQ(SendMessageW(form.Handle(), WM_COPYDATA, 0, 0), FALSE);
+}
+
+// The refusal's text: a query too long, or one the code page cannot hold,
+// shown as the code page can show it and cut short.
+TEST_F(LookupTest, RefusedOutsideQueriesSayWhy) {
+    const size_t room = kMaxShellAddressLength - MakeLookupAddress("").size();
+    EXPECT_EQ(CheckOutsideQuery(std::wstring(kMaxHandOffUnits + 1, L'a')).refusal, texts::kQueryTooLong);
+    EXPECT_EQ(CheckOutsideQuery(std::wstring(room / 3 + 1, L'"')).refusal, texts::kQueryTooLong);
+    const QueryCheck fits = CheckOutsideQuery(std::wstring(room / 3, L'"'));
+    ASSERT_TRUE(fits.query);
+    EXPECT_EQ(fits.query->bytes, std::string(room / 3, '"'));
+    EXPECT_TRUE(fits.refusal.empty());
+    if (GetACP() == CP_UTF8) return;  // holds every character
+    const std::wstring foreign = L"\u0E01" + std::wstring(100, L'a');
+    const QueryCheck refused = CheckOutsideQuery(foreign);
+    EXPECT_FALSE(refused.query);
+    EXPECT_EQ(refused.refusal, std::string(texts::kQueryNotInCodePage) + ToAnsi(foreign.substr(0, 80)) + "...");
 }
 
 TEST_F(LookupTest, EnterTwiceLooksUpTwice) {
