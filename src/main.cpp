@@ -1,10 +1,14 @@
 // The entry point: installs the failure box as the reporter of failures that
-// no handler dealt with, makes the picture classes and the owner of the
-// program's windows (with the history where it is kept), and runs it.
+// no handler dealt with, reads the command line (the usage and a refused query
+// end the program there), makes the picture classes and the owner of the
+// program's windows (with the history where it is kept, and the command
+// line's query), and runs it.
 #include <windows.h>
 
 #include <cstdlib>
+#include <utility>
 
+#include "forms/command_line_query.h"
 #include "forms/program_windows.h"
 #include "image/picture_classes.h"
 #include "image/png_picture.h"
@@ -28,9 +32,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SetFailureReporter(ShowFailureBox);
     Application.SetTitle("");
     Application.Initialize(instance);
+    StartRequest start = ReadCommandLine();
+    if (start.exitCode) return *start.exitCode;
     PictureClassRegistry pictures;
     RegisterPngPicture(pictures);
-    ProgramWindows windows(HistoryPlaceForProgram(), pictures);
+    ProgramWindows windows(HistoryPlaceForProgram(), pictures, std::move(start.query));
     windows.Run(showCommand);
     return 0;
 }

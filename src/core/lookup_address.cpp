@@ -52,3 +52,7 @@ std::string UnableToAccessText(std::string_view address, long long code) {
     return std::string(texts::kUnableToAccessUrl) + '"' + std::string(address) + '"' + std::string(texts::kErrorCode) +
            std::to_string(code) + "].";
 }
+
+bool LookupAddressFits(std::string_view query, const CodePage& codePage) {
+    return FitsShellAddressCap(ShellSafeAddress(MakeLookupAddress(query), codePage));
+}

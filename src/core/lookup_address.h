@@ -28,6 +28,9 @@ std::string ShellSafeAddress(std::string_view address, const CodePage& codePage)
 // from about 990 characters and overruns its own buffers from about 1,000,
 // and real queries are far shorter (a domain name has at most 253 bytes).
 inline constexpr std::size_t kMaxShellAddressLength = 960;
+inline bool FitsShellAddressCap(std::string_view safeAddress) { return safeAddress.size() <= kMaxShellAddressLength; }
+// Whether the query's lookup address, made shell-safe, is within the cap.
+bool LookupAddressFits(std::string_view query, const CodePage& codePage);
 
 // The error box's text when the shell could not open an address.
 std::string UnableToAccessText(std::string_view address, long long code);

@@ -60,6 +60,18 @@ inline constexpr char kAlreadyRunning[] = "Program is already Running! Please ch
 inline constexpr char kAutoCompleteCleared[] = "Auto complete cleared";
 inline constexpr char kAutoCompleteNotCleared[] = "Auto complete fail to clear";
 
+// The command line: "/?" shows the usage; a query that cannot be looked up is
+// refused before anything starts.
+inline constexpr char kCommandLineUsage[] =
+    "Usage: Quorvane.exe [query]\r\n\r\n"
+    "Looks up the query (a domain name, an IP address or an AS number) as Enter "
+    "in the search box does. When a copy of the program runs already, that copy "
+    "looks it up.";
+// Followed by the query as the code page can show it.
+inline constexpr std::string_view kQueryNotInCodePage =
+    "The query on the command line has characters this system's code page cannot hold: ";
+inline constexpr char kQueryTooLong[] = "The query on the command line is too long to look up.";
+
 // Failure messages; the failure box adds the closing full stop.
 inline constexpr char kCannotOpenClipboard[] = "Cannot open clipboard";
 inline constexpr char kUnableToInsertLine[] = "Unable to insert a line";

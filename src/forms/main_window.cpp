@@ -1,5 +1,6 @@
 #include "forms/main_window.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -8,6 +9,7 @@
 #include "core/lookup_address.h"
 #include "core/query_text.h"
 #include "core/texts.h"
+#include "forms/command_line_query.h"
 #include "forms/open_address.h"
 #include "forms/search_box_completion.h"
 #include "win/ansi_code_page.h"
@@ -28,7 +30,7 @@ constexpr std::array<ControlLayout, 2> kControls{{
 }};
 
 constexpr FormLayout kLayout{
-    .windowClass = "TForm1",
+    .windowClass = TForm1::kWindowClass,
     .caption = texts::kMainCaption,
     .style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS,
     .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
@@ -41,6 +43,8 @@ constexpr FormLayout kLayout{
 
 constexpr int kVisibleListEntries = 8;
 constexpr char kFormProperty[] = "Quorvane.TForm1";
+// Posted to the window itself for each queued lookup.
+constexpr UINT kLookUpQueuedMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -200,6 +204,45 @@ void TForm1::ComboBoxSearchKeyPress(char key) {
 
 void TForm1::ComboBoxSearchExit() { history_.Commit(); }
 
+void TForm1::LookUpLater(std::string query, bool restore) {
+    queuedLookups_.emplace_back(std::move(query), restore);
+    PostMessageW(Handle(), kLookUpQueuedMessage, 0, 0);
+}
+
+void TForm1::LookUpQueued() {
+    if (queuedLookups_.empty()) return;
+    auto [query, restore] = std::move(queuedLookups_.front());
+    queuedLookups_.pop_front();
+    if (restore) RestoreMainWindow();
+    SetWindowTextA(ComboBoxSearch(), query.c_str());
+    ComboBoxSearchKeyPress('\r');
+}
+
+// Any program on the desktop can send this, so the query is checked as the
+// command line's is, and a refusal shows nothing here: the sender says it.
+// While a modal box is up (the window is disabled) nothing is taken either.
+bool TForm1::QueryHandedOver(const COPYDATASTRUCT& data) {
+    if (!IsWindowEnabled(Handle())) return false;
+    std::optional<OutsideQuery> query = HandedOffQuery(data);
+    if (!query || !IsQueryText(query->bytes)) return false;
+    LookUpLater(std::move(query->bytes), true);
+    return true;
+}
+
+// As in a browser's address bar. The next entry takes the deleted one's
+// place in the selection (the last one when it was the last); an emptied
+// list closes. The entry's tag goes with it, so the next save leaves it out.
+bool TForm1::DeleteSelectedListEntry() {
+    const HWND combo = ComboBoxSearch();
+    if (!SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR) return false;
+    const LRESULT left = SendMessageW(combo, CB_DELETESTRING, static_cast<WPARAM>(selected), 0);
+    if (left <= 0) SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    else SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(std::min(selected, left - 1)), 0);
+    return true;
+}
+
 void TForm1::SettingsClick() { Requests().ShowSettingsWindow(); }
 
 void TForm1::Command(int id, int notification) {
@@ -226,6 +269,12 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == TaskbarCreatedMessage()) {
         trayIcon_.Add();  // the shell's new taskbar has no icon of the program
+        return 0;
+    }
+    if (message == WM_COPYDATA)
+        return lParam && QueryHandedOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
+    if (message == kLookUpQueuedMessage) {
+        LookUpQueued();
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kSettingsCommand) {
@@ -255,6 +304,10 @@ LRESULT TForm1::SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM
         }
         case WM_CHAR:
             return SearchEditChar(edit, static_cast<wchar_t>(wParam), lParam);
+        case WM_KEYDOWN:
+            // Delete alone, and Shift+Delete with the list closed, edit the text.
+            if (wParam == VK_DELETE && GetKeyState(VK_SHIFT) < 0 && DeleteSelectedListEntry()) return 0;
+            break;
         case WM_KILLFOCUS: {
             // Only a move to another control of this window counts as leaving.
             const HWND next = reinterpret_cast<HWND>(wParam);

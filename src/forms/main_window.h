@@ -4,7 +4,9 @@
 // commands arrive at this window.
 #pragma once
 
+#include <deque>
 #include <string>
+#include <utility>
 
 #include <windows.h>
 
@@ -16,6 +18,7 @@
 
 class TForm1 : public Form, public RaisesRequests {
 public:
+    static constexpr char kWindowClass[] = "TForm1";
     enum ControlId { kComboBoxSearch = 101, kBitBtnGo = 102 };
     // The window-menu entry that shows the settings window.
     static constexpr UINT kSettingsCommand = 0x0010;
@@ -34,6 +37,16 @@ public:
     void BitBtnGoClick();
     void ComboBoxSearchKeyPress(char key);
     void ComboBoxSearchExit();
+    // A query from outside the search box (its ANSI bytes), looked up as
+    // Enter would once the loop gets to it: into the search box, committed,
+    // looked up; with `restore`, the window comes back first, as a click on
+    // the icon brings it.
+    void LookUpLater(std::string query, bool restore);
+    // A running copy's hand-off (WM_COPYDATA): whether the query was taken.
+    // The sender is answered before the lookup runs.
+    bool QueryHandedOver(const COPYDATASTRUCT& data);
+    // Shift+Delete in the open list: the selected entry goes; whether there was one.
+    bool DeleteSelectedListEntry();
     void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
     void RestoreMainWindow();
@@ -61,12 +74,14 @@ private:
     static LRESULT CALLBACK SearchEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SearchEditChar(HWND edit, wchar_t unit, LPARAM lParam);
+    void LookUpQueued();
 
     SearchHistory& history_;
     TrayIcon trayIcon_;
     UniqueMenu popupMenu1_;
     WNDPROC searchEditProc_ = nullptr;  // the edit field's own procedure
     wchar_t heldHighSurrogate_ = 0;     // the first half of a typed character, until the second comes
+    std::deque<std::pair<std::string, bool>> queuedLookups_;  // query, restore first
 };
 
 extern TForm1* Form1;

@@ -37,7 +37,7 @@ ShellLauncher SetShellLauncher(ShellLauncher launcher) {
 
 void OpenAddress(HWND owner, std::string_view address) {
     const std::string safe = ShellSafeAddress(address, SystemCodePage());
-    if (safe.size() <= kMaxShellAddressLength) Launch(owner, "open", safe, SW_SHOW);
+    if (FitsShellAddressCap(safe)) Launch(owner, "open", safe, SW_SHOW);
 }
 
 void OpenAddressChecked(HWND owner, std::string_view address) {

@@ -4,11 +4,15 @@
 #include "win/failure_boundary.h"
 #include "win/message_boxes.h"
 
-ProgramWindows::ProgramWindows(HistoryPlace historyPlace, const PictureClassRegistry& pictures)
-    : history_(std::move(historyPlace)), main_(history_), about_(pictures), settings_(history_) {
+ProgramWindows::ProgramWindows(HistoryPlace historyPlace, const PictureClassRegistry& pictures,
+                               std::optional<OutsideQuery> query)
+    : query_(std::move(query)), history_(std::move(historyPlace)), main_(history_), about_(pictures),
+      settings_(history_) {
     if (!guard_.Acquire()) {
-        // A copy already runs: say so and end before anything else happens.
-        ShowWarningBox(texts::kAlreadyRunning);
+        // A copy already runs: it looks up the query, or the user is told,
+        // and this copy ends before anything else happens.
+        if (!query_ || !HandQueryToRunningCopy(Application.Handle(), TForm1::kWindowClass, query_->wide))
+            ShowWarningBox(texts::kAlreadyRunning);
         Application.Terminate();
         return;
     }
@@ -43,6 +47,8 @@ void ProgramWindows::DestroyForms() {
 }
 
 void ProgramWindows::Run(int showCommand) {
+    // Posted now, handled once the loop runs: the window shows first.
+    if (query_ && !Application.Terminated() && main_.Handle()) main_.LookUpLater(query_->bytes, false);
     Application.Run(main_, showCommand);
     DestroyForms();
     Application.Shutdown();

@@ -8,6 +8,7 @@
 
 #include "forms/about_window.h"
 #include "forms/bulk_window.h"
+#include "forms/command_line_query.h"
 #include "forms/form_requests.h"
 #include "forms/main_window.h"
 #include "forms/search_history.h"
@@ -19,15 +20,18 @@
 class ProgramWindows final : private FormRequests, private ProgramEvents {
 public:
     // Creates the forms hidden; the global references point at them while
-    // they live. When a copy of the program already runs, says so and makes
-    // no form: the program ends.
-    ProgramWindows(HistoryPlace historyPlace, const PictureClassRegistry& pictures);
+    // they live. When a copy of the program already runs, makes no form: the
+    // command line's query, if any, goes to that copy, and the program ends;
+    // without one, or when that copy does not take it, a warning says that a
+    // copy runs.
+    ProgramWindows(HistoryPlace historyPlace, const PictureClassRegistry& pictures,
+                   std::optional<OutsideQuery> query = std::nullopt);
     ~ProgramWindows();
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
 
     // Shows the main window as the show command says and runs the loop until
-    // the program ends; then the windows go, then the marker of the running
+    // the program ends, the command line's query looked up once it runs; then the windows go, then the marker of the running
     // copy.
     void Run(int showCommand);
 
@@ -50,6 +54,7 @@ private:
     void DestroyForms();
 
     SingleInstanceGuard guard_;
+    std::optional<OutsideQuery> query_;
     SearchHistory history_;
     TForm1 main_;
     TFormAbout about_;

@@ -29,6 +29,9 @@ void BulkLookupChain();
 // about_chain.cpp
 void AboutChain();
 void CheckUpdateFailureIsReported();
+// command_line_chain.cpp
+void CommandLineQueryAndHandOff();
+void UsageBox();
 // installer_chain.cpp
 void InstallerRoundTrip();
 // stress_history.cpp

@@ -34,6 +34,8 @@ constexpr Case kCases[] = {
     {"bulk_lookup_chain", BulkLookupChain},
     {"about_chain", AboutChain},
     {"check_update_failure_is_reported", CheckUpdateFailureIsReported},
+    {"command_line_query_and_hand_off", CommandLineQueryAndHandOff},
+    {"usage_box", UsageBox},
     {"installer_round_trip", InstallerRoundTrip},
     {"stress_history_under_kills", HistoryUnderKills},
     {"stress_disk_full", DiskFull},

@@ -24,9 +24,10 @@ std::string Utf8(const std::wstring& wide) {
     return utf8;
 }
 
-void Launch(ChildProcess& process, const std::string& exe, int showCommand) {
+void Launch(ChildProcess& process, const std::string& exe, int showCommand, const std::wstring& arguments) {
     const std::wstring path = Wide(exe), folder = path.substr(0, path.find_last_of(L'\\'));
     std::wstring commandLine = L"\"" + path + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (showCommand >= 0) {

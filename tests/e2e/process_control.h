@@ -28,8 +28,9 @@ constexpr DWORD kStartTimeoutMs = 30000;
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
 
-// With a show command, the program is handed it as the user's start-up choice.
-void Launch(ChildProcess& process, const std::string& exe, int showCommand = -1);
+// With a show command, the program is handed it as the user's start-up choice;
+// arguments, if any, follow the quoted path after one blank, as written.
+void Launch(ChildProcess& process, const std::string& exe, int showCommand = -1, const std::wstring& arguments = {});
 // The program's visible top-level window with this caption, if any.
 HWND FindVisibleWindow(DWORD processId, const char* caption);
 // Waits for the program's message loop, then for its visible top-level window

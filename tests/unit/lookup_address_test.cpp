@@ -84,6 +84,15 @@ TEST(ShellSafeAddress, HomeAddressIsUnchanged) {
     EXPECT_EQ(ShellSafeAddress(ServiceHomeAddress(), k1252), "http://tessaloon.com");
 }
 
+// The cap counts the address as handed to the shell: escapes included.
+TEST(LookupAddressFits, CountsTheShellSafeAddress) {
+    const std::size_t room = kMaxShellAddressLength - MakeLookupAddress("").size();
+    EXPECT_TRUE(LookupAddressFits(std::string(room, 'a'), k1252));
+    EXPECT_FALSE(LookupAddressFits(std::string(room + 1, 'a'), k1252));
+    EXPECT_TRUE(LookupAddressFits(std::string(room / 3, '"'), k1252));
+    EXPECT_FALSE(LookupAddressFits(std::string(room / 3 + 1, '"'), k1252));
+}
+
 TEST(UnableToAccessText, QuotesTheAddressAndBracketsTheCode) {
     EXPECT_EQ(UnableToAccessText("http://tessaloon.com", 2),
               "Unable To access URL \"http://tessaloon.com\", error code [2].");

@@ -403,4 +403,51 @@ TEST_F(HistoryTest, UnwritableProgramFolderKeepsTheHistoryInTheUsersFolder) {
     RemoveDirectoryW(user.c_str());
 }
 
+// Shift+Delete in the open list deletes the selected entry, its tag with it,
+// and the list stays open on the next entry (the last when the last went);
+// Delete alone, Shift+Delete on a closed list or without a selection leave
+// the list alone. The next close saves what is left, byte for byte.
+TEST_F(HistoryTest, ShiftDeleteRemovesTheSelectedEntryOfTheOpenList) {
+    WriteFile(path, "a.com\r\nb\x7F.com\r\nc.com\r\nd.com\r\n");
+    StartProgram();
+    const HWND combo = form->ComboBoxSearch();
+    struct Step {
+        bool dropped, shift;
+        int selected;  // -1: none
+        Entries entries;
+        int selectedAfter;  // -2: the edit field's own change of the text decides
+    };
+    const Step steps[] = {
+        {false, true, 1, {"a.com", "b\x7F.com", "c.com", "d.com"}, -2},
+        {true, false, 1, {"a.com", "b\x7F.com", "c.com", "d.com"}, -2},
+        {true, true, -1, {"a.com", "b\x7F.com", "c.com", "d.com"}, -1},
+        {true, true, 1, {"a.com", "c.com", "d.com"}, 1},
+        {true, true, 2, {"a.com", "c.com"}, 1},
+        {true, true, 0, {"c.com"}, 0},
+    };
+    for (const Step& step : steps) {
+        const std::string what = std::to_string(&step - steps);
+        SetForegroundWindow(form->Handle());
+        SetFocus(form->SearchEdit());
+        SendMessageA(combo, CB_SHOWDROPDOWN, step.dropped, 0);
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(step.selected), 0);
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = step.shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostKey(form->SearchEdit(), VK_DELETE);
+        Application.ProcessMessages();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(ListEntries(), step.entries) << what;
+        if (step.selectedAfter != -2) {
+            EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), step.selectedAfter) << what;
+        }
+        EXPECT_EQ(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0, step.dropped) << what;
+    }
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    Close();
+    EXPECT_EQ(ReadFile(path), "c.com\r\n");
+}
+
 }  // namespace

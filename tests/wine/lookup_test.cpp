@@ -10,10 +10,13 @@
 
 #include "box_watcher.h"
 #include "core/lookup_address.h"
+#include "core/texts.h"
+#include "forms/command_line_query.h"
 #include "forms/main_window.h"
 #include "forms/open_address.h"
 #include "win/application.h"
 #include "win/files.h"
+#include "win/window_text.h"
 
 namespace {
 
@@ -119,6 +122,78 @@ TEST_F(LookupTest, AnAddressLongerThanTheShellTakesIsNotHandedOff) {
     SetText(fits + "  ");
     Press(VK_RETURN);
     EXPECT_EQ(Opened(), Addresses{prefix + fits + "%20"});
+}
+
+// A running copy's hand-off is checked as the command line's query is, and
+// answered before the lookup runs: the lookup is posted. Every refusal leaves
+// the window as it was. A character outside the code page is refused except
+// under UTF-8, which holds them all.
+TEST_F(LookupTest, HandedOffQueriesAreCheckedAsTheCommandLinesAre) {
+    const std::string prefix = "http://tessaloon.com/whois/";
+    const size_t room = kMaxShellAddressLength - prefix.size();
+    const bool utf8 = GetACP() == CP_UTF8;
+    struct Payload {
+        const char* what;
+        std::wstring text;
+        ULONG_PTR tag = kQueryHandOffTag;
+        int bytes = -1;  // -1: the text's own size
+        bool disabled = false;
+        bool taken = false;
+        std::string address = {};
+    };
+    const Payload payloads[] = {
+        {.what = "hostile", .text = L"a\"b &c|\"", .taken = true, .address = prefix + "a%22b%20&c%7C%22"},
+        {.what = "another tag", .text = L"example.com", .tag = kQueryHandOffTag + 1},
+        {.what = "odd size", .text = L"example.com", .bytes = 3},
+        {.what = "empty", .text = L"", .bytes = 0},
+        {.what = "zero inside", .text = std::wstring(L"a\0b", 3)},
+        {.what = "blank", .text = L" \t "},
+        {.what = "placeholder", .text = L"Enter domain, IP address or ASN"},
+        {.what = "at the address cap", .text = std::wstring(room, L'a'), .taken = true, .address = prefix + std::string(room, 'a')},
+        {.what = "escaped over the cap", .text = std::wstring(room / 3 + 1, L'"')},
+        {.what = "over the unit cap", .text = std::wstring(kMaxHandOffUnits + 1, L'a')},
+        {.what = "outside the code page", .text = L"\u0E01\u4F8B.example", .taken = utf8},
+        {.what = "while a box is up", .text = L"example.com", .disabled = true},
+    };
+    for (const Payload& p : payloads) {
+        launches.clear();
+        form.Hide();
+        SetText("before");
+        COPYDATASTRUCT data{p.tag, static_cast<DWORD>(p.bytes < 0 ? p.text.size() * sizeof(wchar_t) : p.bytes),
+                            const_cast<wchar_t*>(p.text.data())};
+        EnableWindow(form.Handle(), !p.disabled);
+        const LRESULT answer = SendMessageW(form.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        EXPECT_TRUE(launches.empty()) << p.what;  // answered first
+        Application.ProcessMessages();
+        EnableWindow(form.Handle(), TRUE);
+        EXPECT_EQ(answer, p.taken ? TRUE : FALSE) << p.what;
+        EXPECT_EQ(launches.size(), p.taken ? 1u : 0u) << p.what;
+        EXPECT_EQ(IsWindowVisible(form.Handle()) != FALSE, p.taken) << p.what;
+        if (!p.taken) {
+            EXPECT_EQ(form.SearchText(), "before") << p.what;
+        }
+        if (!p.address.empty() && !launches.empty()) {
+            EXPECT_EQ(launches[0].file, p.address) << p.what;
+        }
+    }
+    EXPECT_EQ(SendMessageW(form.Handle(), WM_COPYDATA, 0, 0), FALSE);
+}
+
+// The refusal's text: a query too long, or one the code page cannot hold,
+// shown as the code page can show it and cut short.
+TEST_F(LookupTest, RefusedOutsideQueriesSayWhy) {
+    const size_t room = kMaxShellAddressLength - MakeLookupAddress("").size();
+    EXPECT_EQ(CheckOutsideQuery(std::wstring(kMaxHandOffUnits + 1, L'a')).refusal, texts::kQueryTooLong);
+    EXPECT_EQ(CheckOutsideQuery(std::wstring(room / 3 + 1, L'"')).refusal, texts::kQueryTooLong);
+    const QueryCheck fits = CheckOutsideQuery(std::wstring(room / 3, L'"'));
+    ASSERT_TRUE(fits.query);
+    EXPECT_EQ(fits.query->bytes, std::string(room / 3, '"'));
+    EXPECT_TRUE(fits.refusal.empty());
+    if (GetACP() == CP_UTF8) return;  // holds every character
+    const std::wstring foreign = L"\u0E01" + std::wstring(100, L'a');
+    const QueryCheck refused = CheckOutsideQuery(foreign);
+    EXPECT_FALSE(refused.query);
+    EXPECT_EQ(refused.refusal, std::string(texts::kQueryNotInCodePage) + ToAnsi(foreign.substr(0, 80)) + "...");
 }
 
 TEST_F(LookupTest, EnterTwiceLooksUpTwice) {
