@@ -3,7 +3,6 @@
 
 // start_chain.cpp
 void StartsAndShowsMainWindow();
-void MainWindowLayout();
 void SecondCopyIsRefused();
 void KilledCopyDoesNotBlockTheNextStart();
 void TenCopiesAtOnce();

@@ -19,7 +19,6 @@ constexpr Case kCases[] = {
     {"killed_copy_does_not_block_the_next_start", KilledCopyDoesNotBlockTheNextStart},
     {"ten_copies_at_once", TenCopiesAtOnce},
     {"enter_looks_up_the_typed_query", EnterLooksUpTheTypedQuery},
-    {"main_window_layout", MainWindowLayout},
     {"history_survives_close_and_restart", HistorySurvivesCloseAndRestart},
     {"session_end_saves_new_commits", SessionEndSavesNewCommits},
     {"failed_save_keeps_the_old_file", FailedSaveKeepsTheOldFile},

@@ -7,12 +7,12 @@
 
 #include "box_watcher.h"
 #include "core/bulk_entry.h"
-#include "forms/open_address.h"
 #include "forms/bulk_window.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/memo_lines.h"
 #include "win/window_text.h"
+#include "shell_recorder.h"
 
 namespace {
 
@@ -129,21 +129,18 @@ TEST_F(BulkWindowTest, Utf8LinesAreLoweredCharacterByCharacter) {
 TEST_F(BulkWindowTest, RunShowsItsStatusAndOpensTheNormalizedEntry) {
     form.Show();
     UpdateWindow(form.Handle());
-    std::vector<std::string> seen;
-    const ShellLauncher previous = SetShellLauncher([&](HWND owner, const char*, const char* file, const char*,
-                                                        const char*, int) {
+    ShellRecorder shell;
+    shell.during = [&] {
         const HWND label = form.Label1();
         RECT size{};
         GetClientRect(label, &size);
-        seen.push_back(std::string(file) + (owner == form.Handle() ? "" : " (other owner)") + " | " +
-                       WindowText(label) + (size.right > 0 ? "" : " (no width)") +
-                       (GetUpdateRect(label, nullptr, FALSE) ? " (not painted)" : ""));
-        return INT_PTR{42};
-    });
+        return WindowText(label) + (size.right > 0 ? "" : " (no width)") +
+               (GetUpdateRect(label, nullptr, FALSE) ? " (not painted)" : "");
+    };
     SetWindowTextA(form.Memo1(), " HTTPS://www.Ex.COM/x\r\n");  // short enough not to wrap
     SendMessageA(form.BitBtnBulkLookup(), BM_CLICK, 0, 0);
-    SetShellLauncher(previous);
-    EXPECT_EQ(seen, std::vector<std::string>{"http://tessaloon.com/whois/ex.com | Please wait.."});
+    EXPECT_EQ(shell.Opened(), std::vector<std::string>{"http://tessaloon.com/whois/ex.com Please wait.."});
+    EXPECT_EQ(shell.calls.at(0).owner, form.Handle());
     EXPECT_EQ(WindowText(form.Memo1()), "ex.com\r\n");
     EXPECT_EQ(WindowText(form.Label1()), "");
     EXPECT_FALSE(GetUpdateRect(form.Label1(), nullptr, FALSE));

@@ -1,4 +1,5 @@
-// The four windows at every display scale and under a high-contrast theme:
+// The four windows' fixed numbers, and the windows at every display scale
+// and under a high-contrast theme:
 // laid out again when their DPI changes, at the system's own DPI on the
 // screen (tests/wine/every_scale.py runs that one at 96, 120, 144 and 192
 // DPI), and in the system's colours.
@@ -9,8 +10,11 @@
 #include <uxtheme.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <set>
 #include <string>
 #include <utility>
@@ -19,6 +23,8 @@
 #include "forms/about_window.h"
 #include "forms/bulk_window.h"
 #include "forms/settings_window.h"
+#include "core/placement.h"
+#include "win/tray_icon.h"
 #include "program_fixture.h"
 #include "win/window_text.h"
 #include "window_shot.h"
@@ -55,34 +61,95 @@ Text TextOf(HWND control) {
     return {metrics.tmHeight - metrics.tmInternalLeading, {box.right, text.empty() ? 0 : box.bottom}};
 }
 
-// What is wrong with the form's layout at its DPI; empty when nothing is.
+// The four windows' fixed numbers, written out rather than read from the
+// windows' own layouts, so that a wrong number there shows: caption, the
+// frame's extended styles among tool window, dialog frame and always on top,
+// the client area, and the controls in tab order with their places and sizes
+// in pixels at 96 DPI. A size of 0 is not checked: a label sized to its text.
+// Every frame has a caption and a system menu, and can be neither resized,
+// minimized nor maximized. The settings window opens at its stored place,
+// the others just above the notification area.
+struct FixedControl {
+    int id;
+    const char* name;
+    int left, top, width, height;
+    bool tabStop;
+};
+struct FixedWindow {
+    const char* windowClass;
+    const char* caption;
+    DWORD exStyle;
+    int clientWidth, clientHeight;
+    std::optional<POINT> stored;  // none: above the notification area
+    std::vector<FixedControl> controls;
+};
+const FixedWindow kFixedWindows[] = {
+    {"TForm1", "WHOIS Lookup", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 296, 35, {},
+     {{TForm1::kComboBoxSearch, "ComboBoxSearch", 8, 8, 201, 21, true},
+      {TForm1::kBitBtnGo, "BitBtnGo", 216, 5, 73, 25, true}}},
+    {"TFormAbout", "About", WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, 296, 141, {},
+     {{TFormAbout::kBitBtn1, "BitBtn1", 232, 8, 57, 25, true},
+      {TFormAbout::kBitBtn2, "BitBtn2", 8, 8, 105, 25, true},
+      {TFormAbout::kBitBtnUpdate, "BitBtnUpdate", 120, 8, 105, 25, true},
+      {TFormAbout::kImage1, "Image1", 8, 48, 65, 65, false},
+      {TFormAbout::kLabel1, "Label1", 80, 45, 0, 0, false},
+      {TFormAbout::kLabel2, "Label2", 80, 64, 0, 0, false},
+      {TFormAbout::kStaticText1, "StaticText1", 0, 121, 296, 20, false}}},
+    {"TFormSetting", "FormSetting", WS_EX_DLGMODALFRAME, 146, 61, POINT{192, 124},
+     {{TFormSetting::kBitBtnClearAutocomplete, "BitBtnClearAutocomplete", 16, 16, 113, 25, true}}},
+    {"TFormBulkWhoisLookupTool", "Bulk Whois Lookup Tool", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 299, 181, {},
+     {{TFormBulkWhoisLookupTool::kBitBtnBulkLookup, "BitBtnBulkLookup", 200, 8, 97, 25, true},
+      {TFormBulkWhoisLookupTool::kMemo1, "Memo1", 8, 8, 185, 169, true},
+      {TFormBulkWhoisLookupTool::kLabel1, "Label1", 212, 44, 0, 0, false},
+      {TFormBulkWhoisLookupTool::kLabel2, "Label2", 208, 64, 0, 0, false}}},
+};
+
+const FixedWindow& FixedFor(const Form& form) {
+    const std::string windowClass = ClassName(form.Handle());
+    for (const FixedWindow& window : kFixedWindows)
+        if (windowClass == window.windowClass) return window;
+    throw std::runtime_error("no fixed numbers for " + windowClass);
+}
+
+// What is wrong with the form's layout at its DPI; empty when nothing is:
+// the fixed numbers scaled, and each control inside the window, in a font of
+// the height its points ask, its picture scaled and its text whole.
 std::vector<std::string> LayoutFaults(const Form& form) {
     std::vector<std::string> faults;
-    const FormLayout& layout = form.Layout();
+    const FixedWindow& fixed = FixedFor(form);
     const int dpi = static_cast<int>(form.Dpi());
+    const auto scaled = [dpi](int pixelsAt96) { return MulDiv(pixelsAt96, dpi, 96); };
     RECT client{};
     GetClientRect(form.Handle(), &client);
-    if (client.right != form.Scale(layout.clientWidth) || client.bottom != form.Scale(layout.clientHeight))
+    if (client.right != scaled(fixed.clientWidth) || client.bottom != scaled(fixed.clientHeight))
         faults.push_back("client area not scaled");
-    for (const ControlLayout& row : layout.controls) {
+    for (const FixedControl& row : fixed.controls) {
         const HWND control = form.Control(row.id);
         const std::string name = row.name;
         const RECT box = ChildRect(form.Handle(), control);
-        if (box.left != form.Scale(row.left) || box.top != form.Scale(row.top)) faults.push_back(name + " moved");
+        if (box.left != scaled(row.left) || box.top != scaled(row.top)) faults.push_back(name + " moved");
+        // A combo box takes the height of its font's field: the designed one
+        // at 96 DPI, its own at other scales.
+        const bool heightFixed = row.height && (dpi == 96 || ClassName(control) != "ComboBox");
+        if ((row.width && box.right - box.left != scaled(row.width)) ||
+            (heightFixed && box.bottom - box.top != scaled(row.height)))
+            faults.push_back(name + " resized");
         if (box.left < 0 || box.top < 0 || box.right > client.right || box.bottom > client.bottom)
             faults.push_back(name + " outside the window");
         // The characters as high as the points ask, give or take the sizes a
         // face comes in.
-        const int asked = MulDiv((row.font ? *row.font : layout.font).points, dpi, 72);
+        const auto layout = std::ranges::find(form.Layout().controls, row.id, &ControlLayout::id);
+        const FontLayout& font = layout->font ? *layout->font : form.Layout().font;
+        const int asked = MulDiv(font.points, dpi, 72);
         auto [characters, needs] = TextOf(control);
         if (characters < asked * 7 / 8 || characters > asked * 9 / 8) faults.push_back(name + " font not scaled");
         LONG room = box.right - box.left;
-        if (row.picture) {
-            BUTTON_IMAGELIST images{};
-            SendMessageA(control, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+        BUTTON_IMAGELIST images{};
+        if (ClassName(control) == "Button" && SendMessageA(control, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)) &&
+            images.himl) {
             int width = 0, height = 0;
             ImageList_GetIconSize(images.himl, &width, &height);
-            if (width != form.Scale(16) || height != form.Scale(16)) faults.push_back(name + " picture not scaled");
+            if (width != scaled(16) || height != scaled(16)) faults.push_back(name + " picture not scaled");
             needs.cx += images.margin.left + width + images.margin.right;
         }
         if (ClassName(control) == "Button") room -= 2 * GetSystemMetricsForDpi(SM_CXEDGE, form.Dpi());
@@ -167,9 +234,71 @@ TEST_F(DisplayTest, EveryWindowIsLaidOutAgainWhenItsDpiChanges) {
     }
 }
 
-// At the system's DPI, on the screen: each window's layout, its title bar's
-// icon or none, the logo drawn at its scaled size, and the icon in the
-// notification area at its size. Run at each scale by every_scale.py, which
+// Where the program puts a window of the given frame: just above the
+// notification area, or, with none, in the bottom-right corner of the
+// primary monitor's work area.
+POINT AboveTheNotificationArea(const RECT& frame) {
+    const RECT notify = GetTrayNotifyRect();
+    ScreenRect tray{notify.left, notify.top, notify.right, notify.bottom};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(IsZeroRect(tray) ? MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)
+                                     : MonitorFromRect(&notify, MONITOR_DEFAULTTONEAREST),
+                    &monitor);
+    const RECT& w = monitor.rcWork;
+    const ScreenRect work{w.left, w.top, w.right, w.bottom};
+    if (IsZeroRect(tray)) tray = BottomRightCorner(work);
+    const ScreenPoint at = PlaceAboveNotificationArea(tray, frame.right - frame.left, frame.bottom - frame.top, work);
+    return {at.x, at.y};
+}
+
+// Each window as it opens, against its fixed numbers: caption, frame, where
+// it opens, owned by the application window, hidden until shown (the main
+// window aside, which the start shows), its controls' tab order and face.
+TEST_F(DisplayTest, EveryWindowOpensWithItsFixedFrameAndPlace) {
+    std::set<std::string> checked;
+    for (const Window& window : Windows()) {
+        const HWND hwnd = window.form->Handle();
+        const FixedWindow& fixed = FixedFor(*window.form);
+        const std::string caption = WindowText(hwnd);
+        checked.insert(fixed.windowClass);
+        EXPECT_EQ(caption, fixed.caption);
+        EXPECT_EQ(GetWindow(hwnd, GW_OWNER), Application.Handle()) << caption;
+        EXPECT_TRUE(window.form == form || !IsWindowVisible(hwnd)) << caption;
+        const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE), exStyle = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
+        EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+                  WS_CAPTION | WS_SYSMENU)
+            << caption;
+        EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_TOPMOST), fixed.exStyle) << caption;
+        RECT frame{};
+        GetWindowRect(hwnd, &frame);
+        const POINT at = fixed.stored ? *fixed.stored : AboveTheNotificationArea(frame);
+        EXPECT_EQ(frame.left, at.x) << caption;
+        EXPECT_EQ(frame.top, at.y) << caption;
+
+        std::vector<int> expected, order;
+        for (const FixedControl& row : fixed.controls)
+            if (row.tabStop) expected.push_back(row.id);
+        expected.push_back(expected.front());  // and round again
+        for (HWND c = GetNextDlgTabItem(hwnd, nullptr, FALSE); c && order.size() < expected.size();
+             c = GetNextDlgTabItem(hwnd, c, FALSE))
+            order.push_back(GetDlgCtrlID(c));
+        EXPECT_EQ(order, expected) << caption;
+        window.form->Show();
+        for (const FixedControl& row : fixed.controls) {
+            LOGFONTA font{};
+            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window.form->Control(row.id), WM_GETFONT, 0, 0)),
+                       sizeof font, &font);
+            EXPECT_STREQ(font.lfFaceName, "MS Sans Serif") << caption << " " << row.name;
+        }
+        window.form->Hide();
+    }
+    EXPECT_EQ(checked.size(), std::size(kFixedWindows));
+}
+
+// At the system's DPI, on the screen: each window's fixed numbers scaled,
+// its title bar's icon or none, the logo drawn at its scaled size, and the
+// icon in the notification area at its size. Run at each scale by every_scale.py, which
 // asks for the DPI (QUORVANE_SCALE_DPI) and a folder for the pictures
 // (QUORVANE_SCALE_SHOTS).
 TEST_F(DisplayTest, EveryWindowOnTheScreenAtTheSystemScale) {

@@ -1,14 +1,9 @@
 // The main window's lookup, with the shell launcher replaced by a recorder:
 // keys go through the program's own message dispatch, as typed keys would.
-#include <gtest/gtest.h>
+#include "program_fixture.h"
 
-#include <windows.h>
 #include <commctrl.h>
 
-#include <string>
-#include <vector>
-
-#include "box_watcher.h"
 #include "core/lookup_address.h"
 #include "core/texts.h"
 #include "forms/command_line_query.h"
@@ -20,108 +15,77 @@
 
 namespace {
 
-struct Launch {
-    HWND owner;
-    std::string verb, file;
-    bool noParameters, noDirectory;
-    int show;
-};
-
-class LookupTest : public ::testing::Test {
-protected:
-
-    void SetUp() override {
-        previous_ = SetShellLauncher([this](HWND owner, const char* verb, const char* file,
-                                            const char* parameters, const char* directory, int show) {
-            launches.push_back({owner, verb, file, parameters == nullptr, directory == nullptr, show});
-            return launcherResult;
-        });
-        form.Create(Application);
-        form.Show();
-        SetForegroundWindow(form.Handle());
-        Application.ProcessMessages();
-        ASSERT_EQ(GetActiveWindow(), form.Handle());
-    }
-    void TearDown() override { SetShellLauncher(previous_); }
-
-    // Replaces the search box's text as a paste would and presses a key in the
-    // control that has the focus.
-    void SetText(const std::string& text) { SetWindowTextA(form.ComboBoxSearch(), text.c_str()); }
-    void Press(UINT key, HWND target = nullptr) {
-        PostKey(target ? target : GetFocus(), key);
-        Application.ProcessMessages();
-    }
-    std::vector<std::string> Opened() const {
-        std::vector<std::string> files;
-        for (const Launch& l : launches) files.push_back(l.file);
-        return files;
-    }
-
-    SearchHistory history{ExecutableFolder()};
-    TForm1 form{history};
-    std::vector<Launch> launches;
-    INT_PTR launcherResult = 42;
-
-private:
-    ShellLauncher previous_;
-};
-
 using Addresses = std::vector<std::string>;
 
+class LookupTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        StartProgram();
+        ASSERT_EQ(GetActiveWindow(), form->Handle());
+    }
+    // Replaces the search box's text as a paste would and presses a key in the
+    // control that has the focus.
+    void SetText(const std::string& text) { SetWindowTextA(form->ComboBoxSearch(), text.c_str()); }
+    void Press(UINT key) {
+        PostKey(GetFocus(), key);
+        Application.ProcessMessages();
+    }
+    Addresses Files() const {
+        Addresses files;
+        for (const ShellCall& call : shell.calls) files.push_back(call.file);
+        return files;
+    }
+};
+
 TEST_F(LookupTest, FocusStartsInTheSearchBoxWithThePlaceholder) {
-    EXPECT_EQ(GetFocus(), form.SearchEdit());
-    EXPECT_EQ(form.SearchText(), "Enter domain, IP address or ASN");
+    EXPECT_EQ(GetFocus(), form->SearchEdit());
+    EXPECT_EQ(form->SearchText(), "Enter domain, IP address or ASN");
 }
 
 TEST_F(LookupTest, EnterOpensTheLookupAddressOnceWithTheShellArguments) {
     SetText("example.com");
     Press(VK_RETURN);
-    ASSERT_EQ(launches.size(), 1u);
-    const Launch& l = launches[0];
-    EXPECT_EQ(l.owner, form.Handle());
-    EXPECT_EQ(l.verb, "open");
-    EXPECT_EQ(l.file, "http://tessaloon.com/whois/example.com");
-    EXPECT_TRUE(l.noParameters);
-    EXPECT_TRUE(l.noDirectory);
-    EXPECT_EQ(l.show, SW_SHOW);
-    EXPECT_EQ(form.SearchText(), "example.com");  // the text stays
-    EXPECT_EQ(GetFocus(), form.SearchEdit());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const ShellCall& call = shell.calls[0];
+    EXPECT_EQ(call.owner, form->Handle());
+    EXPECT_EQ(call.verb, "open");
+    EXPECT_EQ(call.file, "http://tessaloon.com/whois/example.com");
+    EXPECT_FALSE(call.parameters);
+    EXPECT_FALSE(call.directory);
+    EXPECT_EQ(call.show, SW_SHOW);
+    EXPECT_EQ(form->SearchText(), "example.com");  // the text stays
+    EXPECT_EQ(GetFocus(), form->SearchEdit());
 }
 
-TEST_F(LookupTest, PlaceholderAndBlankTextsAreNotLookedUp) {
-    Press(VK_RETURN);  // the untouched placeholder
-    for (const char* text : {"", "   ", "\t", "  Enter domain, IP address or ASN  "}) {
-        SetText(text);
-        Press(VK_RETURN);
-    }
-    form.BitBtnGoClick();
-    EXPECT_EQ(Opened(), Addresses{});
-}
-
-TEST_F(LookupTest, PlaceholderWordsInAnotherCaseAreLookedUp) {
-    SetText("enter domain, ip address or asn");
-    Press(VK_RETURN);
-    EXPECT_EQ(Opened(), Addresses{"http://tessaloon.com/whois/enter%20domain,%20ip%20address%20or%20asn"});
-}
-
-TEST_F(LookupTest, BlanksAndQuotesReachTheShellEscaped) {
-    SetText(" example.com");
-    Press(VK_RETURN);
-    SetText("a\"b c#d");
-    Press(VK_RETURN);
-    EXPECT_EQ(Opened(), (Addresses{"http://tessaloon.com/whois/%20example.com",
-                              "http://tessaloon.com/whois/a%22b%20c#d"}));
-}
-
-// Escaped, the first address is exactly as long as the shell takes; the
-// second is one byte longer and is not handed off.
-TEST_F(LookupTest, AnAddressLongerThanTheShellTakesIsNotHandedOff) {
+// What Enter and the button hand off for a text: nothing for the placeholder
+// or a blank text; otherwise the address escaped, and only while the escaped
+// address is no longer than the shell takes.
+TEST_F(LookupTest, WhatEnterAndTheButtonHandOff) {
     const std::string prefix = "http://tessaloon.com/whois/", fits(kMaxShellAddressLength - prefix.size() - 3, 'a');
-    SetText(fits + " ");
-    Press(VK_RETURN);
-    SetText(fits + "  ");
-    Press(VK_RETURN);
-    EXPECT_EQ(Opened(), Addresses{prefix + fits + "%20"});
+    const struct {
+        const char* what;
+        std::string text;  // "(placeholder)": the untouched search box
+        std::string address;  // empty: none
+    } kRows[] = {
+        {"the untouched placeholder", "(placeholder)", ""},
+        {"empty", "", ""},
+        {"blanks", "   ", ""},
+        {"a tab", "\t", ""},
+        {"the placeholder between blanks", "  Enter domain, IP address or ASN  ", ""},
+        {"the placeholder's words in another case", "enter domain, ip address or asn",
+         prefix + "enter%20domain,%20ip%20address%20or%20asn"},
+        {"exactly as long as the shell takes, escaped", fits + " ", prefix + fits + "%20"},
+        {"a byte longer, escaped", fits + "  ", ""},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.what);
+        shell.calls.clear();
+        if (row.text != "(placeholder)") SetText(row.text);
+        Press(VK_RETURN);
+        form->BitBtnGoClick();
+        EXPECT_EQ(Files(), (row.address.empty() ? Addresses{} : Addresses{row.address, row.address}));
+    }
 }
 
 // A running copy's hand-off is checked as the command line's query is, and
@@ -156,27 +120,27 @@ TEST_F(LookupTest, HandedOffQueriesAreCheckedAsTheCommandLinesAre) {
         {.what = "while a box is up", .text = L"example.com", .disabled = true},
     };
     for (const Payload& p : payloads) {
-        launches.clear();
-        form.Hide();
+        shell.calls.clear();
+        form->Hide();
         SetText("before");
         COPYDATASTRUCT data{p.tag, static_cast<DWORD>(p.bytes < 0 ? p.text.size() * sizeof(wchar_t) : p.bytes),
                             const_cast<wchar_t*>(p.text.data())};
-        EnableWindow(form.Handle(), !p.disabled);
-        const LRESULT answer = SendMessageW(form.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-        EXPECT_TRUE(launches.empty()) << p.what;  // answered first
+        EnableWindow(form->Handle(), !p.disabled);
+        const LRESULT answer = SendMessageW(form->Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        EXPECT_TRUE(shell.calls.empty()) << p.what;  // answered first
         Application.ProcessMessages();
-        EnableWindow(form.Handle(), TRUE);
+        EnableWindow(form->Handle(), TRUE);
         EXPECT_EQ(answer, p.taken ? TRUE : FALSE) << p.what;
-        EXPECT_EQ(launches.size(), p.taken ? 1u : 0u) << p.what;
-        EXPECT_EQ(IsWindowVisible(form.Handle()) != FALSE, p.taken) << p.what;
+        EXPECT_EQ(shell.calls.size(), p.taken ? 1u : 0u) << p.what;
+        EXPECT_EQ(IsWindowVisible(form->Handle()) != FALSE, p.taken) << p.what;
         if (!p.taken) {
-            EXPECT_EQ(form.SearchText(), "before") << p.what;
+            EXPECT_EQ(form->SearchText(), "before") << p.what;
         }
-        if (!p.address.empty() && !launches.empty()) {
-            EXPECT_EQ(launches[0].file, p.address) << p.what;
+        if (!p.address.empty() && !shell.calls.empty()) {
+            EXPECT_EQ(shell.calls[0].file, p.address) << p.what;
         }
     }
-    EXPECT_EQ(SendMessageW(form.Handle(), WM_COPYDATA, 0, 0), FALSE);
+    EXPECT_EQ(SendMessageW(form->Handle(), WM_COPYDATA, 0, 0), FALSE);
 }
 
 // The refusal's text: a query too long, or one the code page cannot hold,
@@ -200,70 +164,67 @@ TEST_F(LookupTest, EnterTwiceLooksUpTwice) {
     SetText("AS15169");
     Press(VK_RETURN);
     Press(VK_RETURN);
-    EXPECT_EQ(launches.size(), 2u);
+    EXPECT_EQ(shell.calls.size(), 2u);
 }
 
-TEST_F(LookupTest, TabMovesToTheButtonWithoutALookup) {
-    SetText("example.com");
-    Press(VK_TAB);
-    EXPECT_EQ(GetFocus(), form.BitBtnGo());
-    EXPECT_EQ(Opened(), Addresses{});
-    Press(VK_SPACE);  // Space on the focused button clicks it
-    Press(VK_RETURN);  // and so does Enter
-    EXPECT_EQ(Opened(), (Addresses{"http://tessaloon.com/whois/example.com", "http://tessaloon.com/whois/example.com"}));
+// Tab commits the text and moves to the button; Space and Enter on the
+// focused button look up.
+TEST_F(LookupTest, TabCommitsAndMovesToTheButtonWithoutALookup) {
+    TypeAndPress("tab.example", VK_TAB);
+    EXPECT_EQ(ListEntries(), Entries{"tab.example"});
+    EXPECT_EQ(GetFocus(), form->BitBtnGo());
+    EXPECT_EQ(shell.calls.size(), 0u);
+    Press(VK_SPACE);
+    Press(VK_RETURN);
+    EXPECT_EQ(shell.Opened(), (Addresses{"http://tessaloon.com/whois/tab.example after 1 entries",
+                                         "http://tessaloon.com/whois/tab.example after 1 entries"}));
 }
 
-TEST_F(LookupTest, MouseClickOnTheButtonLooksUp) {
-    SetText("8.8.8.8");
-    PostMessageA(form.BitBtnGo(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageA(form.BitBtnGo(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+TEST_F(LookupTest, MouseClickOnTheButtonCommitsThenLooksUp) {
+    SetText("click.example");
+    PostMessageA(form->BitBtnGo(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(form->BitBtnGo(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Application.ProcessMessages();
-    EXPECT_EQ(Opened(), Addresses{"http://tessaloon.com/whois/8.8.8.8"});
-    EXPECT_EQ(GetFocus(), form.BitBtnGo());
+    EXPECT_EQ(shell.Opened(), Addresses{"http://tessaloon.com/whois/click.example after 1 entries"});
+    EXPECT_EQ(GetFocus(), form->BitBtnGo());
 }
 
 TEST_F(LookupTest, ButtonIsNotTheDefaultButton) {
-    EXPECT_FALSE(GetWindowLongPtrA(form.BitBtnGo(), GWL_STYLE) & BS_DEFPUSHBUTTON);
-    EXPECT_EQ(SendMessageA(form.ComboBoxSearch(), CB_GETMINVISIBLE, 0, 0), 8);
-    EXPECT_FALSE(GetWindowLongPtrA(form.ComboBoxSearch(), GWL_STYLE) & CBS_SORT);
+    EXPECT_FALSE(GetWindowLongPtrA(form->BitBtnGo(), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_EQ(SendMessageA(form->ComboBoxSearch(), CB_GETMINVISIBLE, 0, 0), 8);
+    EXPECT_FALSE(GetWindowLongPtrA(form->ComboBoxSearch(), GWL_STYLE) & CBS_SORT);
 }
 
 TEST_F(LookupTest, ShellFailureOfThePlainFormPassesSilently) {
-    launcherResult = 2;
-    bool boxShown = false;
-    BoxWatcher watcher([&](HWND window) { boxShown |= ClassName(window) == "TMessageForm" || ClassName(window) == "#32770"; });
+    shell.result = 2;
+    BoxRecorder boxes;
     SetText("example.com");
     Press(VK_RETURN);
-    EXPECT_EQ(launches.size(), 1u);
-    EXPECT_FALSE(boxShown);
+    EXPECT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(boxes.boxes, std::vector<std::string>{});
 }
 
 TEST_F(LookupTest, CheckedFormReportsAFailureInOneErrorBox) {
-    launcherResult = 2;
-    std::vector<std::string> boxes;
-    BoxWatcher watcher([&](HWND window) {
-        if (ClassName(window) != "TMessageForm") return;
-        boxes.push_back(WindowText(window) + "|" + BoxMessage(window));
-        PostKey(GetDlgItem(window, IDOK), VK_RETURN);
-    });
-    OpenAddressChecked(form.Handle(), "http://tessaloon.com");
-    ASSERT_EQ(launches.size(), 1u);
-    EXPECT_EQ(launches[0].verb, "Open");
-    EXPECT_EQ(launches[0].show, SW_SHOWNORMAL);
-    EXPECT_EQ(launches[0].owner, form.Handle());
-    EXPECT_EQ(boxes, std::vector<std::string>{
-                         "Error|Unable To access URL \"http://tessaloon.com\", error code [2]."});
+    shell.result = 2;
+    BoxRecorder boxes;
+    OpenAddressChecked(form->Handle(), "http://tessaloon.com");
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].verb, "Open");
+    EXPECT_EQ(shell.calls[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(shell.calls[0].owner, form->Handle());
+    EXPECT_EQ(boxes.boxes, std::vector<std::string>{
+                               "Error|Unable To access URL \"http://tessaloon.com\", error code [2]."});
 
-    launcherResult = 33;  // greater than 32 is success
-    OpenAddressChecked(form.Handle(), "http://tessaloon.com");
-    EXPECT_EQ(boxes.size(), 1u);
+    shell.result = 33;  // greater than 32 is success
+    OpenAddressChecked(form->Handle(), "http://tessaloon.com");
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 // The button shows the picture in every state, its greyed twin when disabled:
 // black text lines normally, grey ones in the twin, purple nowhere.
 TEST_F(LookupTest, ButtonPictureHasItsGreyedTwinForTheDisabledState) {
     BUTTON_IMAGELIST images{};
-    ASSERT_TRUE(SendMessageA(form.BitBtnGo(), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)));
+    ASSERT_TRUE(SendMessageA(form->BitBtnGo(), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)));
     ASSERT_EQ(ImageList_GetImageCount(images.himl), 6);
     int width = 0, height = 0;
     ImageList_GetIconSize(images.himl, &width, &height);
@@ -286,13 +247,6 @@ TEST_F(LookupTest, ButtonPictureHasItsGreyedTwinForTheDisabledState) {
     SelectObject(dc, previous);
     DeleteObject(canvas);
     DeleteDC(dc);
-}
-
-TEST_F(LookupTest, WindowMenuOffersTheSettingsCommand) {
-    const HMENU menu = GetSystemMenu(form.Handle(), FALSE);
-    char caption[64] = {};
-    EXPECT_GT(GetMenuStringA(menu, TForm1::kSettingsCommand, caption, sizeof caption, MF_BYCOMMAND), 0);
-    EXPECT_STREQ(caption, "Settings...");
 }
 
 }  // namespace

@@ -13,12 +13,13 @@
 
 #include "box_watcher.h"
 #include "forms/main_window.h"
-#include "forms/open_address.h"
 #include "forms/program_windows.h"
 #include "forms/search_history.h"
 #include "image/picture_classes.h"
 #include "image/png_picture.h"
+#include "shell_recorder.h"
 #include "win/application.h"
+#include "win/window_text.h"
 
 using Entries = std::vector<std::string>;
 
@@ -87,14 +88,10 @@ protected:
         CreateDirectoryW(folder.c_str(), nullptr);
         path = folder + L"\\History.txt";
         RegisterPngPicture(pictures);
-        previous_ = SetShellLauncher([this](HWND, const char*, const char* file, const char*, const char*, int) {
-            opened.push_back(std::string(file) + " after " + std::to_string(ListEntries().size()) + " entries");
-            return INT_PTR{42};
-        });
+        shell.during = [this] { return "after " + std::to_string(ListEntries().size()) + " entries"; };
     }
     void TearDown() override {
         StopProgram();
-        SetShellLauncher(previous_);
         DeleteFileW(path.c_str());
         DeleteFileW((path + L".new").c_str());
         RemoveDirectoryW(path.c_str());
@@ -110,6 +107,12 @@ protected:
         SetForegroundWindow(form->Handle());
         Application.ProcessMessages();
     }
+    // Runs the loop as the entry point does, until the program ends. The
+    // application window ends with it and is made again for the tests after.
+    void RunProgram() {
+        program->Run(SW_SHOWNORMAL);
+        Application.Initialize(GetModuleHandleA(nullptr));
+    }
     void StopProgram() {
         Application.Restore();
         program.reset();
@@ -123,9 +126,10 @@ protected:
         if (!form) return entries;
         const LRESULT count = SendMessageA(form->ComboBoxSearch(), CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            char text[512] = {};
-            SendMessageA(form->ComboBoxSearch(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            entries.push_back(text);
+            // Unicode reads: Wine's ANSI read goes through a buffer of 512 characters.
+            std::wstring text(static_cast<size_t>(SendMessageW(form->ComboBoxSearch(), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(form->ComboBoxSearch(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            entries.push_back(ToAnsi(text.c_str()));
         }
         return entries;
     }
@@ -144,8 +148,5 @@ protected:
     PictureClassRegistry pictures;
     std::unique_ptr<ProgramWindows> program;
     TForm1* form = nullptr;
-    std::vector<std::string> opened;
-
-private:
-    ShellLauncher previous_;
+    ShellRecorder shell;
 };

@@ -98,7 +98,7 @@ TEST_F(CompletionTest, Utf8CharactersOfEveryLengthComplete) {
     EXPECT_EQ(State(), "\xF0\x9F\x98\x80.\xC3\xA9 [2,4] #4");
     PostKey(form->SearchEdit(), VK_RETURN);
     Application.ProcessMessages();
-    EXPECT_EQ(opened.back(), "http://tessaloon.com/whois/\xF0\x9F\x98\x80.\xC3\xA9 after 5 entries");
+    EXPECT_EQ(shell.Opened().back(), "http://tessaloon.com/whois/\xF0\x9F\x98\x80.\xC3\xA9 after 5 entries");
 }
 
 TEST_F(CompletionTest, BackspaceOnAnEmptyBoxChangesNothing) {
@@ -112,7 +112,7 @@ TEST_F(CompletionTest, EnterLooksUpTheCompletedTextAndAddsNoCaseDuplicate) {
     Type('c');
     PostKey(form->SearchEdit(), VK_RETURN);
     Application.ProcessMessages();
-    EXPECT_EQ(opened, std::vector<std::string>{"http://tessaloon.com/whois/abc1 after 3 entries"});
+    EXPECT_EQ(shell.Opened(), std::vector<std::string>{"http://tessaloon.com/whois/abc1 after 3 entries"});
     EXPECT_EQ(ListEntries(), (Entries{"Abc1", "abc", "xyz"}));
 }
 

@@ -2,33 +2,13 @@
 // that dispatches sent messages while it works (COM waits, DDE) lets it: the
 // program saves, lets go of its icon and marker, and ends once the handler
 // has returned, without destroying anything beneath it.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
-#include <sstream>
 #include <string>
 
-#include "box_watcher.h"
-#include "forms/open_address.h"
-#include "forms/program_windows.h"
-#include "image/picture_classes.h"
-#include "image/png_picture.h"
-#include "win/application.h"
+#include "program_fixture.h"
 
 namespace {
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // What the launcher saw right after the session's end returned to it.
 struct AtTheEnd {
@@ -43,39 +23,23 @@ struct Scenario {
     // Starts the handler whose hand-off ends the session.
     std::function<void()> start;
     std::string saved;  // History.txt once the session has ended
-    int launches;       // hand-offs in all, the one that ended the session last
+    size_t launches;    // hand-offs in all, the one that ended the session last
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 
-class SessionEndTest : public ::testing::TestWithParam<Scenario> {
+class SessionEndTest : public ProgramTest, public ::testing::WithParamInterface<Scenario> {
 protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("quorvane-session-end-" + std::to_string(GetCurrentProcessId()));
-        std::filesystem::create_directories(folder_);
-        std::filesystem::remove(folder_ / "History.txt");
-        previous_ = SetShellLauncher([this](HWND, const char*, const char*, const char*, const char*, int) {
-            if (++launches_ == endAt_) EndSessionNow();
-            return INT_PTR{42};
-        });
-    }
-    void TearDown() override {
-        SetShellLauncher(previous_);
-        windows_.reset();
-        Application.Initialize(GetModuleHandleA(nullptr));  // for the suites after this one
-        std::filesystem::remove_all(folder_);
-    }
-
-    // The program as the entry point makes it, with one query looked up.
-    void StartProgram() {
-        RegisterPngPicture(pictures_);
-        windows_ = std::make_unique<ProgramWindows>(HistoryPlace{folder_.wstring(), true}, pictures_);
+    // The program with one query looked up; the second hand-off ends the session.
+    void StartWithOneLookup() {
+        StartProgram();
         forms_ = {Form1->Handle(), FormAbout->Handle(), FormSetting->Handle(), FormBulkWhoisLookupTool->Handle()};
-        SetWindowTextA(Form1->ComboBoxSearch(), "first.example");
-        PostKey(Form1->SearchEdit(), VK_RETURN);
-        Application.ProcessMessages();
-        ASSERT_EQ(launches_, 1);
+        shell.during = [this] {
+            if (shell.calls.size() == 2) EndSessionNow();
+            return std::string();
+        };
+        TypeAndPress("first.example", VK_RETURN);
+        ASSERT_EQ(shell.calls.size(), 1u);
     }
 
     void EndSessionNow() {
@@ -84,36 +48,29 @@ protected:
         EXPECT_EQ(SendMessageA(app, WM_QUERYENDSESSION, 0, 0), TRUE);
         SendMessageA(app, WM_ENDSESSION, TRUE, 0);
         end_.windowsAlive = true;
-        for (HWND form : forms_) end_.windowsAlive = end_.windowsAlive && IsWindow(form);
+        for (HWND window : forms_) end_.windowsAlive = end_.windowsAlive && IsWindow(window);
         end_.markerGone = GlobalFindAtomA(kRunningAtomName) == 0;
         end_.iconGone = iconShown && !IconShown(Form1->Handle());
-        end_.saved = ReadAll(folder_ / "History.txt");
+        end_.saved = ReadFile(path);
     }
 
-    std::filesystem::path folder_;
-    PictureClassRegistry pictures_;
-    std::unique_ptr<ProgramWindows> windows_;
     std::array<HWND, 4> forms_{};
-    int launches_ = 0, endAt_ = 2;
     AtTheEnd end_;
-
-private:
-    ShellLauncher previous_;
 };
 
 TEST_P(SessionEndTest, SavesAndEndsAfterTheHandlerReturns) {
     const Scenario& scenario = GetParam();
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_NO_FATAL_FAILURE(StartWithOneLookup());
     scenario.start();
-    windows_->Run(SW_SHOWNORMAL);
+    RunProgram();
 
-    EXPECT_EQ(launches_, scenario.launches);
+    EXPECT_EQ(shell.calls.size(), scenario.launches);
     EXPECT_TRUE(end_.windowsAlive) << "a window went while its handler ran";
     EXPECT_TRUE(end_.markerGone);
     EXPECT_TRUE(end_.iconGone);
     EXPECT_EQ(end_.saved, scenario.saved);
-    EXPECT_EQ(ReadAll(folder_ / "History.txt"), scenario.saved) << "written again after the end";
-    for (HWND form : forms_) EXPECT_FALSE(IsWindow(form)) << "the program did not end";
+    EXPECT_EQ(ReadFile(path), scenario.saved) << "written again after the end";
+    for (HWND window : forms_) EXPECT_FALSE(IsWindow(window)) << "the program did not end";
 }
 
 const Scenario kScenarios[] = {
