@@ -22,7 +22,7 @@ UniqueImageList SetButtonGlyph(HWND button, const char* resource, UINT dpi) {
     UniqueBitmap strip(CreateCompatibleBitmap(screen.Get(), width * kStates, scaledHeight));
     COLORREF transparent;
     {
-        Selection a(from.Get(), source.Get()), b(to.Get(), strip.Get());
+        SelectedObject a(from.Get(), source.Get()), b(to.Get(), strip.Get());
         transparent = GetPixel(from.Get(), 0, height - 1);
         SetStretchBltMode(to.Get(), COLORONCOLOR);
         for (int state = 0; state < kStates; ++state)

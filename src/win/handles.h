@@ -94,12 +94,12 @@ private:
 
 // Keeps an object selected into a device context for its lifetime and puts
 // the previous one back, so the object can be deleted afterwards.
-class Selection {
+class SelectedObject {
 public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject() { SelectObject(dc_, previous_); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
 
 private:
     HDC dc_;

@@ -17,7 +17,7 @@ void CreateControls(HWND parent, std::span<const ControlLayout> controls) {
 void SizeLabelToText(HWND label) {
     const std::string text = WindowText(label);
     const WindowDc dc(label);
-    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    const SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT box{};
     if (text.empty()) {
         TEXTMETRICA metrics{};
@@ -51,7 +51,7 @@ UniqueFont MakeFont(const FontLayout& font, UINT dpi) {
     TEXTMETRICA metrics{};
     {
         const WindowDc screen(nullptr);
-        const Selection selected(screen.Get(), made.Get());
+        const SelectedObject selected(screen.Get(), made.Get());
         GetTextMetricsA(screen.Get(), &metrics);
     }
     if (metrics.tmHeight - metrics.tmInternalLeading < height - height / 8)

@@ -149,7 +149,7 @@ private:
         MessageBoxMeasures m;
         const WindowDc screen(nullptr);
         const HDC dc = screen.Get();
-        const Selection font(dc, font_.Get());
+        const SelectedObject font(dc, font_.Get());
         static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
         SIZE letters{};
         GetTextExtentPoint32A(dc, kLetters, 52, &letters);

@@ -45,19 +45,19 @@ void DrawWithMask(const TPngPicture& picture, HDC canvas, int left, int top, int
     UniqueBitmap imageBitmap(Required(CreateDIBSection(canvas, StorageInfo(image), DIB_RGB_COLORS, &bits, nullptr, 0)));
     std::memcpy(bits, image.Bits(), image.Stride() * image.Height());
     UniqueMemoryDc imageDc = MemoryDc(canvas);
-    Selection imageSelected(imageDc.Get(), imageBitmap.Get());
+    SelectedObject imageSelected(imageDc.Get(), imageBitmap.Get());
 
     const PngColor t = picture.TransparentColor();
     SetBkColor(imageDc.Get(), RGB(t.red, t.green, t.blue));
     UniqueBitmap mask(Required(CreateBitmap(width, height, 1, 1, nullptr)));
     UniqueMemoryDc maskDc = MemoryDc(canvas);
-    Selection maskSelected(maskDc.Get(), mask.Get());
+    SelectedObject maskSelected(maskDc.Get(), mask.Get());
     SetStretchBltMode(maskDc.Get(), COLORONCOLOR);
     StretchBlt(maskDc.Get(), 0, 0, width, height, imageDc.Get(), 0, 0, w, h, SRCCOPY);
 
     UniqueBitmap work(Required(CreateCompatibleBitmap(canvas, width, height)));
     UniqueMemoryDc workDc = MemoryDc(canvas);
-    Selection workSelected(workDc.Get(), work.Get());
+    SelectedObject workSelected(workDc.Get(), work.Get());
     // Monochrome to colour: 1 becomes the background colour, 0 the text colour.
     SetBkColor(workDc.Get(), RGB(255, 255, 255));
     SetTextColor(workDc.Get(), RGB(0, 0, 0));
@@ -66,7 +66,7 @@ void DrawWithMask(const TPngPicture& picture, HDC canvas, int left, int top, int
 
     UniqueBitmap copy(Required(CreateCompatibleBitmap(canvas, w, h)));
     UniqueMemoryDc copyDc = MemoryDc(canvas);
-    Selection copySelected(copyDc.Get(), copy.Get());
+    SelectedObject copySelected(copyDc.Get(), copy.Get());
     SetBkColor(copyDc.Get(), RGB(255, 255, 255));
     SetTextColor(copyDc.Get(), RGB(0, 0, 0));
     BitBlt(copyDc.Get(), 0, 0, w, h, imageDc.Get(), 0, 0, SRCCOPY);
@@ -95,7 +95,7 @@ void DrawBlended(const TPngPicture& picture, HDC canvas, int left, int top, int 
     UniqueBitmap buffer(CreateDIBSection(canvas, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!buffer || !bits) throw EPngOutMemory();
     UniqueMemoryDc dc = MemoryDc(canvas);
-    Selection selected(dc.Get(), buffer.Get());
+    SelectedObject selected(dc.Get(), buffer.Get());
     BitBlt(dc.Get(), 0, 0, width, height, canvas, left, top, SRCCOPY);
     GdiFlush();
     BlendPicture(picture, static_cast<uint8_t*>(bits), static_cast<uint32_t>(width), static_cast<uint32_t>(height));

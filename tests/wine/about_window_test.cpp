@@ -54,7 +54,7 @@ TEST_F(AboutWindowTest, LabelsShowEveryLine) {
     for (const int id : {TFormAbout::kLabel1, TFormAbout::kLabel2}) {
         const HWND label = form.Control(id);
         const WindowDc dc(label);
-        const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        const SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
         TEXTMETRICA metrics{};
         GetTextMetricsA(dc.Get(), &metrics);
         const std::string text = WindowText(label);

@@ -51,7 +51,7 @@ struct Text {
 Text TextOf(HWND control) {
     const std::string text = WindowText(control);
     const WindowDc dc(control);
-    const Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    const SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc.Get(), &metrics);
     RECT box{};

@@ -42,7 +42,7 @@ WindowShot ShootClient(HWND window) {
     UniqueBitmap copy(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
     {
-        Selection selected(memory.Get(), copy.Get());
+        SelectedObject selected(memory.Get(), copy.Get());
         BitBlt(memory.Get(), 0, 0, shot.width, shot.height, screen.Get(), 0, 0, SRCCOPY);
     }
     GdiFlush();
