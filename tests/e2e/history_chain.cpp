@@ -165,9 +165,16 @@ void ReadOnlyProgramFolder() {
     wchar_t local[MAX_PATH] = {};
     Check(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH) > 0, "LOCALAPPDATA is not set");
     const std::string folder = Utf8(local) + "\\Quorvane", kept = folder + "\\History.txt";
+    // Everything in the user's folder goes, so that the next run starts as
+    // the first (Wine's ReplaceFileW may leave a temporary file there).
     const auto forget = [&] {
-        DeleteFileW(Wide(kept).c_str());
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+            DeleteFileW((Wide(folder + "\\") + found.cFileName).c_str());
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
         RemoveDirectoryW(Wide(folder).c_str());
+        Check(!Exists(folder), "the user's folder for the history could not be emptied");
     };
     forget();
     ChildProcess process;
