@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "core/history_rules.h"
 #include "forms/history_calls.h"
@@ -96,14 +97,26 @@ UniqueKernelHandle CreateReplacement(const std::wstring& path, std::wstring& nam
     }
 }
 
-// An existing History.txt is replaced so that it keeps its attributes and
-// access list; a new one is the replacement renamed.
+// The replacement takes History.txt's place in one rename, so that a process
+// ended at any moment leaves the old file or the new one. It first takes
+// History.txt's attributes and access list, as ReplaceFileW would keep them;
+// ReplaceFileW itself is no single step (ended inside it, a process may leave
+// no History.txt at all).
+void CarryOver(const std::wstring& path, const std::wstring& replacement) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & kKept) SetFileAttributesW(replacement.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+    DWORD size = 0;
+    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<BYTE> security(size);
+    if (size && GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, security.data(), size, &size))
+        SetFileSecurityW(replacement.c_str(), DACL_SECURITY_INFORMATION, security.data());
+}
+
 bool ReplaceWith(const std::wstring& path, const std::wstring& replacement) {
-    if (HistoryCallFails(HistoryCall::Replace)) return false;
-    if (IsFile(path))
-        return ReplaceFileW(path.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                            nullptr);
-    return MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return !HistoryCallFails(HistoryCall::Replace) &&
+           MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace
@@ -192,6 +205,7 @@ void HistoryFile::Replace(const std::string& bytes) const {
         DeleteFileW(replacement.c_str());
         throw EStreamWriteFailure();
     }
+    CarryOver(path_, replacement);
     for (DWORD tries = 1; !ReplaceWith(path_, replacement); ++tries) {
         if (tries == kReplaceTries) {
             const DWORD error = GetLastError();

@@ -32,8 +32,8 @@ public:
     // it exists and cannot be read.
     std::string Read() const;
     // Writes the bytes to a new file first, which then replaces History.txt in
-    // one step (keeping its attributes and access list), so a failed write
-    // leaves the old file as it was. A History.txt that another program holds
+    // one step (with its attributes and access list), so a failed write, or a
+    // process ended at any moment, leaves the old file as it was. A History.txt that another program holds
     // for a moment is tried again for about a second. Throws
     // EFileCreateFailure (naming the file that could not be made or
     // replaced) or EStreamWriteFailure.

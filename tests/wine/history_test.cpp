@@ -344,6 +344,18 @@ TEST_F(HistoryTest, UntouchedEntriesKeepTheirBytes) {
     EXPECT_EQ(ReadFile(path), "new.example\r\n" + foreign);
 }
 
+// The new file takes the old one's place with its attributes: a History.txt
+// the user hid stays hidden.
+TEST_F(HistoryTest, SaveKeepsTheFilesAttributes) {
+    WriteFile(path, "old\r\n");
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    StartProgram();
+    TypeAndPress("new.example", VK_RETURN);
+    Close();
+    EXPECT_EQ(ReadFile(path), "new.example\r\nold\r\n");
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
 // Where the program's folder takes no files, the history is kept in the
 // user's folder, which starts from the file beside the program the first
 // time only: a history cleared there is not taken again.
