@@ -74,12 +74,13 @@ void TFormSetting::BitBtnClearAutocompleteClick() {
     ShowPlainBox(history_.Clear() ? texts::kAutoCompleteCleared : texts::kAutoCompleteNotCleared);
 }
 
-bool TFormSetting::ApplyHotkey(std::uint32_t word) {
+std::uint32_t TFormSetting::ApplyHotkey(std::uint32_t word) {
     const hotkey::Verdict verdict = hotkey::Judge(hotkey::Decode(word));
+    const std::uint32_t usable = hotkey::Registers(verdict) ? word : 0;
     // A refused key leaves none registered, as the field no longer shows the old one.
-    const bool registered = Requests().SetHotkey(hotkey::Registers(verdict) ? word : 0);
+    const bool registered = Requests().SetHotkey(usable);
     SetWindowTextA(Control(kLabelHotKeyStatus), hotkey::StatusText(verdict, registered));
-    return verdict == hotkey::Verdict::kOff || hotkey::Registers(verdict);
+    return usable;
 }
 
 void TFormSetting::ApplyStoredHotkey() {
@@ -89,10 +90,10 @@ void TFormSetting::ApplyStoredHotkey() {
 }
 
 // Kept even when another program holds the key now: the next start tries
-// again. A refused key is not kept, and none is left stored in its place.
+// again. A refused key, or modifiers still waiting for their key, leave none
+// stored.
 void TFormSetting::HotKeyShowChange() {
-    const auto word = static_cast<std::uint32_t>(SendMessageA(HotKeyShow(), HKM_GETHOTKEY, 0, 0) & 0xFFFF);
-    StoreHotkey(ApplyHotkey(word) ? word : 0);
+    StoreHotkey(ApplyHotkey(static_cast<std::uint32_t>(SendMessageA(HotKeyShow(), HKM_GETHOTKEY, 0, 0) & 0xFFFF)));
 }
 
 void TFormSetting::Command(int id, int notification) {

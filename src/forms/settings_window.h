@@ -35,9 +35,9 @@ protected:
     void Command(int id, int notification) override;
 
 private:
-    // Registers the key through the owner and says what became of it; true
-    // when the key may be stored (it is not refused).
-    bool ApplyHotkey(std::uint32_t word);
+    // Registers the key through the owner and says what became of it; the
+    // word to store: the key when it may be used, else 0.
+    std::uint32_t ApplyHotkey(std::uint32_t word);
 
     SearchHistory& history_;
 };
