@@ -22,6 +22,13 @@ inline constexpr char kClearAutoCompleteButton[] = "Clear Auto Complete";
 // Shown below the button only when the program's folder takes no files and
 // the history is kept in the user's own folder.
 inline constexpr char kHistoryKeptIn[] = "History is kept in:";
+// What a screen reader calls the hotkey field; the label below it says what
+// became of the key chosen, in at most two lines.
+inline constexpr char kHotkeyName[] = "Hotkey that shows the search box";
+inline constexpr char kHotkeyHeld[] = "Another program already uses this key.";
+inline constexpr char kHotkeyAltGr[] = "Ctrl+Alt may be AltGr: add Shift.";
+inline constexpr char kHotkeyNeedsModifier[] = "Add Ctrl or Alt to the key.";
+inline constexpr char kHotkeyWindowsKey[] = "The Windows key cannot be used.";
 
 // The notification area: the icon's tip and its menu.
 inline constexpr char kTrayTip[] = "Click to restore Quorvane";

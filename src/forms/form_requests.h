@@ -2,6 +2,8 @@
 // other form, so whatever concerns another window goes through here.
 #pragma once
 
+#include <cstdint>
+
 class FormRequests {
 public:
     // The notification-area menu's entries and the settings command.
@@ -19,6 +21,9 @@ public:
     virtual void HideBulkWindow() = 0;
     // About's "Exit": the history is saved, then the program ends.
     virtual void EndProgram() = 0;
+    // The settings window's hotkey (the hotkey field's word, 0 for none)
+    // replaces the main window's. False when another program holds the key.
+    virtual bool SetHotkey(std::uint32_t word) = 0;
 
 protected:
     ~FormRequests() = default;
@@ -35,6 +40,7 @@ public:
     void MakeRoomForAbout() override {}
     void HideBulkWindow() override {}
     void EndProgram() override {}
+    bool SetHotkey(std::uint32_t) override { return true; }
 };
 
 // The requests a form raises, nobody's until the owner sets itself.

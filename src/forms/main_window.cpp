@@ -1,11 +1,14 @@
 #include "forms/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "core/hotkey_rules.h"
 #include "core/lookup_address.h"
 #include "core/query_text.h"
 #include "core/texts.h"
@@ -40,6 +43,12 @@ constexpr FormLayout kLayout{
     .clientHeight = 35,
     .controls = kControls,
 };
+
+// The hotkey rules' numbers are the platform's.
+static_assert(hotkey::kFlagShift == HOTKEYF_SHIFT && hotkey::kFlagControl == HOTKEYF_CONTROL &&
+              hotkey::kFlagAlt == HOTKEYF_ALT && hotkey::kFlagExtended == HOTKEYF_EXT);
+static_assert(hotkey::kModShift == MOD_SHIFT && hotkey::kModControl == MOD_CONTROL && hotkey::kModAlt == MOD_ALT);
+static_assert((hotkey::kFlagWindows & (HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT)) == 0);
 
 constexpr int kVisibleListEntries = 8;
 constexpr char kFormProperty[] = "Quorvane.TForm1";
@@ -95,7 +104,10 @@ void TForm1::FormCreate() {
     PlaceAboveNotificationArea(Handle());
 }
 
-void TForm1::FormDestroy() { trayIcon_.Remove(); }
+void TForm1::FormDestroy() {
+    UnregisterHotKey(Handle(), kHotkeyId);
+    trayIcon_.Remove();
+}
 
 // From the first activation on, the program lives in the icon.
 void TForm1::FormActivate() {
@@ -146,6 +158,26 @@ void TForm1::RestoreMainWindow() {
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     Show();
     Host().BringToFront();
+}
+
+bool TForm1::SetHotkey(std::uint32_t word) {
+    UnregisterHotKey(Handle(), kHotkeyId);
+    const hotkey::Key key = hotkey::Decode(word);
+    if (!key.virtualKey) return true;
+    // Held down, the key would hide and show the window over and over.
+    return RegisterHotKey(Handle(), kHotkeyId, MOD_NOREPEAT | hotkey::RegistrationModifiers(key.flags),
+                          key.virtualKey);
+}
+
+void TForm1::WMHotkey() {
+    if (Visible() && GetForegroundWindow() == Handle()) {
+        Close();
+        return;
+    }
+    RestoreMainWindow();
+    const HWND edit = SearchEdit();
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
 }
 
 void TForm1::WhoisLookup1Click() {
@@ -273,6 +305,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_COPYDATA)
         return lParam && QueryHandedOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
+    if (message == WM_HOTKEY) {
+        if (static_cast<int>(wParam) == kHotkeyId) WMHotkey();
+        return 0;
+    }
     if (message == kLookUpQueuedMessage) {
         LookUpQueued();
         return 0;

@@ -4,6 +4,7 @@
 // commands arrive at this window.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <utility>
@@ -25,6 +26,8 @@ public:
     // The notification-area menu's entries, in order; their commands come
     // to this window, which owns the menu while it is open.
     enum MenuId { kWhoisLookup1 = 201, kBulkWhoisLookup1 = 202, kAbout1 = 203 };
+    // The global hotkey's id at this window.
+    static constexpr int kHotkeyId = 1;
 
     explicit TForm1(SearchHistory& history);
     ~TForm1() override;
@@ -50,6 +53,12 @@ public:
     void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
     void RestoreMainWindow();
+    // The hotkey (the hotkey field's word) replaces the one registered, if
+    // any; 0 leaves none. False when another program holds the key.
+    bool SetHotkey(std::uint32_t word);
+    // The hotkey was pressed: the active window hides to the icon as a close
+    // does; otherwise the window comes to the front, its search box ready.
+    void WMHotkey();
     void WhoisLookup1Click();
     void BulkWhoisLookup1Click();
     void About1Click();

@@ -19,6 +19,7 @@ ProgramWindows::ProgramWindows(HistoryPlace historyPlace, const PictureClassRegi
     Application.SetEvents(this);
     main_.SetRequests(this);
     about_.SetRequests(this);
+    settings_.SetRequests(this);
     bulk_.SetRequests(this);
     Form1 = &main_;
     FormAbout = &about_;
@@ -27,6 +28,9 @@ ProgramWindows::ProgramWindows(HistoryPlace historyPlace, const PictureClassRegi
     for (Form* form : {static_cast<Form*>(&main_), static_cast<Form*>(&about_), static_cast<Form*>(&settings_),
                        static_cast<Form*>(&bulk_)})
         form->Create(Application);
+    // The stored hotkey, if any: a key another program holds shows no box
+    // now; the settings window says it.
+    settings_.ApplyStoredHotkey();
 }
 
 ProgramWindows::~ProgramWindows() { DestroyForms(); }
@@ -91,6 +95,8 @@ void ProgramWindows::HideBulkWindow() { bulk_.Hide(); }
 void ProgramWindows::EndProgram() {
     if (RunReportingFailures([this] { history_.Save(); })) Application.Terminate();
 }
+
+bool ProgramWindows::SetHotkey(std::uint32_t word) { return main_.SetHotkey(word); }
 
 void ProgramWindows::CloseRequested() { main_.Close(); }
 

@@ -44,6 +44,7 @@ private:
     void MakeRoomForAbout() override;
     void HideBulkWindow() override;
     void EndProgram() override;
+    bool SetHotkey(std::uint32_t word) override;
 
     void CloseRequested() override;
     void Minimized() override;

@@ -12,7 +12,7 @@ void TApplication::Initialize(HINSTANCE /*instance*/) {
     // A new run of the program, after the shutdown of an earlier one.
     terminated_ = sessionEnded_ = false;
     // Loads the visual-style common controls that the manifest asks for.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
     // A zero-sized popup with a caption: shown, it carries the taskbar entry
     // and the minimize state without ever appearing on the screen.

@@ -137,6 +137,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SendMessageA(focus, BM_CLICK, 0, 0);
             }
             return 0;
+        case WM_SYSCOLORCHANGE:
+            // The common controls (the hotkey field) keep their own copy of
+            // the system's colours: a top-level window hands the change on.
+            for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                SendMessageA(child, message, wParam, lParam);
+            return 0;
         case WM_NEXTDLGCTL: {
             // A multi-line edit field takes Tab and asks its window, as it
             // would ask a dialog, to move the focus.
