@@ -29,16 +29,15 @@ public:
     // a running copy by it and end it as a logoff would.
     static constexpr char kApplicationWindowClass[] = "QuorvaneApplication";
 
-    // Creates the application window; call once, before any form exists.
+    // Before any form exists.
     void Initialize(HINSTANCE instance);
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title);
     // Whose events these are; null: nobody's.
     void SetEvents(ProgramEvents* events) { events_ = events; }
 
-    // Shows the main form (or, for a minimized show command, minimizes the
-    // program) and runs the message loop until a terminate request, if none
-    // came before.
+    // Shows the main form (or minimizes, as the show command says) and runs
+    // the loop until a terminate request, if none came before.
     void Run(Form& main, int showCommand = SW_SHOWNORMAL);
     // Handles the messages waiting for this thread as the loop would.
     void ProcessMessages();

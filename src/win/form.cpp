@@ -138,8 +138,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_SYSCOLORCHANGE:
-            // The common controls (the hotkey field) keep their own copy of
-            // the system's colours: a top-level window hands the change on.
+            // Common controls keep their own copy of the colours: hand it on.
             for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
                 SendMessageA(child, message, wParam, lParam);
             return 0;
