@@ -55,8 +55,7 @@ void TApplication::ProcessMessages() {
 // where an ANSI loop would split a double-byte character into two messages
 // that not every platform joins again on the way to a Unicode control.
 void TApplication::Dispatch(MSG& msg) {
-    // Tab and Shift+Tab move between the controls of the active form (every
-    // form is owned by the application window).
+    // Tab and Shift+Tab move between the controls of the active form.
     const HWND active = GetActiveWindow();
     if (active && GetWindow(active, GW_OWNER) == Handle() && IsDialogMessageW(active, &msg)) return;
     TranslateMessage(&msg);
@@ -101,8 +100,7 @@ void TApplication::Restore() {
     const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
     for (auto window = windows.rbegin(); window != windows.rend(); ++window)
         if (IsWindow(*window)) ShowWindow(*window, SW_SHOWNA);
-    // The restore activated the application window itself: the activation,
-    // and with it the keyboard focus, goes back to the front window.
+    // The restore activated the application window: the focus goes back.
     if (GetActiveWindow() == Handle())
         if (const HWND front = FrontWindow()) SetActiveWindow(front);
 }
