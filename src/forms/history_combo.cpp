@@ -123,7 +123,7 @@ void ComboHistoryList::Fill(const std::vector<std::string_view>& entries, LPARAM
     LPARAM tag = firstTag;
     for (const std::string_view entry : entries) {
         line.assign(entry);
-        AddEntry(combo_, static_cast<WPARAM>(-1), line.c_str(), firstTag ? tag++ : 0);
+        AddEntry(combo_, static_cast<WPARAM>(-1), line.c_str(), tag++);
     }
 }
 

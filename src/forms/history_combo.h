@@ -20,7 +20,7 @@ public:
     void KeepFirst(std::size_t count) override;
     void InsertAtTop(std::string_view text) override;
     // Throws EListInsertFailure when the list cannot take the entry.
-    void Append(std::string_view text, LPARAM tag = 0);
+    void Append(std::string_view text, LPARAM tag);
     // Whether an entry that carries no tag (one committed in this run)
     // matches the text, without regard to letter case.
     bool HoldsUntaggedIgnoringCase(std::string_view text) const;
@@ -29,11 +29,11 @@ public:
     std::string Entry(int index) const;
     // Every entry, top first. An entry tagged n is given as kept[n - 1], the
     // bytes it came with, rather than as the list turned them into text.
-    std::vector<std::string> Entries(std::span<const std::string_view> kept = {}) const;
+    std::vector<std::string> Entries(std::span<const std::string_view> kept) const;
     // Replaces the entries, tagging them firstTag, firstTag + 1, ...; the
     // search box's text stays. Throws EListInsertFailure when the list cannot
     // take an entry: those before it stay.
-    void Fill(const std::vector<std::string_view>& entries, LPARAM firstTag = 0);
+    void Fill(const std::vector<std::string_view>& entries, LPARAM firstTag);
     // Empties the search box: its text and every entry.
     void Clear();
 
