@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/history_rules.h"
@@ -50,6 +51,12 @@ bool ReadUpTo(HANDLE file, std::string& bytes, size_t size) {
     return true;
 }
 
+// A number's digits, without the wide formatting std::to_wstring brings along.
+std::wstring Digits(unsigned long value) {
+    const std::string digits = std::to_string(value);
+    return {digits.begin(), digits.end()};
+}
+
 std::wstring InFolder(std::wstring folder, const wchar_t* name) {
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     return folder + name;
@@ -59,7 +66,7 @@ std::wstring InFolder(std::wstring folder, const wchar_t* name) {
 // as it is closed.
 bool TakesNewFiles(const std::wstring& folder) {
     const std::wstring probe =
-        InFolder(folder, (L"History.txt." + std::to_wstring(GetCurrentProcessId()) + L".probe").c_str());
+        InFolder(folder, (L"History.txt." + Digits(GetCurrentProcessId()) + L".probe").c_str());
     const UniqueKernelHandle file = FileHandle(CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
                                                            CREATE_NEW,
                                                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
@@ -83,8 +90,8 @@ std::wstring LocalAppDataFolder() {
 UniqueKernelHandle CreateReplacement(const std::wstring& path, std::wstring& name) {
     for (int attempt = 0;; ++attempt) {
         name = path + (attempt == 0 ? std::wstring(L".new")
-                                    : L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                          std::to_wstring(attempt) + L".new");
+                                    : L"." + Digits(GetCurrentProcessId()) + L"-" +
+                                          Digits(attempt) + L".new");
         DeleteFileW(name.c_str());
         UniqueKernelHandle file = FileHandle(HistoryCallFails(HistoryCall::Create)
                                                  ? INVALID_HANDLE_VALUE
