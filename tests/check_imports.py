@@ -5,10 +5,12 @@ system (so a DLL planted beside a portable copy is never loaded before the
 program's first line runs), the loader's protections on (address-space layout
 randomisation with its relocations, high-entropy in a 64-bit program, data
 execution prevention), a 32-bit program large-address aware, and no link time
-stamped in, so that a build is reproducible.
+stamped in, so that a build is reproducible, and the program within its size
+budget.
 
   check_imports.py OBJDUMP PROGRAM.exe MACHINE      (MACHINE: x86_64 or i686)
 """
+import os
 import re
 import struct
 import subprocess
@@ -43,6 +45,9 @@ FORWARDED = [
     ("advapi32.dll", re.compile(r"SystemFunction\d+$"), "cryptsp.dll"),
     ("advapi32.dll", re.compile(r"Crypt[A-Z]\w*$"), "cryptsp.dll"),
 ]
+# The most bytes the stripped program may take per target processor; the
+# 32-bit one carries its exception tables in the code.
+SIZE_BUDGETS = {"x86_64": 350_000, "i686": 400_000}
 # objdump's name of the file format per target processor.
 FORMATS = {"x86_64": "pei-x86-64", "i686": "pei-i386"}
 
@@ -125,6 +130,9 @@ def main():
     subsystem = re.search(r"^Subsystem\s+\S+\s+\((.*)\)", header, re.M)
     if not subsystem or subsystem.group(1) != "Windows GUI":
         problems.append("subsystem is %s, not Windows GUI" % (subsystem.group(1) if subsystem else "unknown"))
+    size = os.path.getsize(program)
+    if size >= SIZE_BUDGETS[machine]:
+        problems.append(f"{size:,} bytes, not under the budget of {SIZE_BUDGETS[machine]:,}")
     if link_time(program) != 0:
         problems.append("link time stamped into the header: builds differ")
 
