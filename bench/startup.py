@@ -6,6 +6,7 @@ screen. Prints medians and ratios.
   bench/startup.py [RUNS]            (after: cmake --build --preset win64)
   bench/startup.py --before EXE [RUNS]
   bench/startup.py --history [RUNS]
+  bench/startup.py --reach [RUNS]
 
 With --before, a build of Quorvane.exe from before a change (copied aside,
 e.g. to build/win64/bench-before/) joins the run, just before the current one,
@@ -68,8 +69,29 @@ def peer_programs(build, before=None):
         winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"]
 
 
+def reach(build, runs):
+    """Runs the --reach bench; its exit status."""
+    folder = build / "bench-reach"
+    folder.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(build / "Quorvane.exe", folder / "Quorvane.exe")  # its History.txt there
+    prefix = build / "wineprefix-reach"
+    winebench.setup_prefix(prefix, build / "tests" / "url_recorder.exe")
+    extra = {"QUORVANE_RECORDER_LOG": winebench.windows_path(folder / "opened.log")}
+    with winebench.session(prefix, extra) as env:
+        result = winebench.run_wine(
+            env, [build / "bench" / "startup_bench.exe", "--reach", runs,
+                  winebench.windows_path(build / "bench" / "minimal_peer_windows.exe"), "Minimal Peer",
+                  "Software\\MinimalPeer",
+                  winebench.windows_path(folder / "Quorvane.exe"), "WHOIS Lookup", "Software\\Quorvane"],
+            timeout=3600)
+    return result.returncode
+
+
 def main():
     args = sys.argv[1:]
+    if "--reach" in args:
+        args.remove("--reach")
+        return reach(root / "build" / "win64", args[0] if args else "25")
     history = "--history" in args
     args = [a for a in args if a != "--history"]
     before = None
