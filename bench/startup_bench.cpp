@@ -35,20 +35,24 @@ double NowMs() {
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-void Measure(Program& program) {
-    ChildProcess process;
-    double start = NowMs();
-    // Wine now and then fails to start a process at all (a clash in its
-    // loader's address space): that start is tried again, not counted.
+// Starts the program; returns when the start that succeeded began. Wine now
+// and then fails to start a process at all (a clash in its loader's address
+// space): that start is tried again, not counted.
+double LaunchTimed(ChildProcess& process, const std::string& exe, const std::wstring& arguments = {}) {
     for (int attempt = 1;; ++attempt) {
+        const double start = NowMs();
         try {
-            Launch(process, program.exe);
-            break;
+            Launch(process, exe, -1, arguments);
+            return start;
         } catch (const DriverFailure&) {
             if (attempt == 3) throw;
-            start = NowMs();
         }
     }
+}
+
+void Measure(Program& program) {
+    ChildProcess process;
+    const double start = LaunchTimed(process, program.exe);
     WaitForVisibleWindow(process, program.caption);
     program.milliseconds.push_back(NowMs() - start);
     PROCESS_MEMORY_COUNTERS counters{};
@@ -98,7 +102,7 @@ struct Reacher {
     DWORD word = 0;
     ChildProcess process;
     HWND main = nullptr, edit = nullptr;
-    std::vector<double> hotkeyMs, handOffMs;
+    std::vector<double> hotkeyMs, handOffMs, secondEndMs;
 };
 
 // The prefix's http handler, which the program's hand-off starts for its
@@ -133,20 +137,37 @@ void HideAndSettle(Reacher& r, const ForegroundStandIn& standIn) {
 void MeasureHotkey(Reacher& r, const ForegroundStandIn& standIn) {
     HideAndSettle(r, standIn);
     const double start = NowMs();
-    PressKeyCombination(r.word);
+    standIn.Press(r.word);
     AwaitClosely([&] { return Ready(r); }, "the hotkey did not bring the search box up");
     r.hotkeyMs.push_back(NowMs() - start);
 }
 
-// A second start with a query, which hands it to the running copy and ends.
+// A second start with a query, which hands it to the running copy and ends;
+// when it ends is timed too, which tells the second start's part apart.
 void MeasureHandOff(Reacher& r, const ForegroundStandIn& standIn) {
     HideAndSettle(r, standIn);
     ChildProcess second;
-    const double start = NowMs();
-    Launch(second, r.exe, -1, L"example.com");
-    AwaitClosely([&] { return Ready(r); }, "the hand-off did not bring the search box up");
-    r.handOffMs.push_back(NowMs() - start);
+    const double start = LaunchTimed(second, r.exe, L"example.com");
+    double ready = 0, ended = 0;
+    AwaitClosely(
+        [&] {
+            if (!ready && Ready(r)) ready = NowMs() - start;
+            if (!ended && WaitForSingleObject(second.info.hProcess, 0) == WAIT_OBJECT_0) ended = NowMs() - start;
+            return ready && ended;
+        },
+        "the hand-off did not bring the search box up");
+    r.handOffMs.push_back(ready);
+    r.secondEndMs.push_back(ended);
     if (WaitForExit(second) != 0) throw DriverFailure{"the second start failed"};
+}
+
+// Where a measurement stopped: the program, the round, what its window showed.
+DriverFailure Located(const DriverFailure& failure, const Reacher& r, int run) {
+    char state[160];
+    std::snprintf(state, sizeof state, " (round %d; visible %d, in front %d, focus on the search box %d)", run,
+                  IsWindowVisible(r.main) ? 1 : 0, GetForegroundWindow() == r.main ? 1 : 0,
+                  FocusOf(r.main) == r.edit ? 1 : 0);
+    return {Label(r.exe, false) + ": " + failure.what + state};
 }
 
 struct StoredHotkeys {
@@ -194,11 +215,15 @@ int Reach(int argc, char** argv) {
         for (int run = -1; run < runs; ++run) {  // the first round warms up, and is not counted
             for (size_t i = 0; i < reachers.size(); ++i) {
                 Reacher& r = reachers[(static_cast<size_t>(run + 1) + i) % reachers.size()];
-                MeasureHotkey(r, standIn);
-                MeasureHandOff(r, standIn);
+                try {
+                    MeasureHotkey(r, standIn);
+                    MeasureHandOff(r, standIn);
+                } catch (const DriverFailure& failure) {
+                    throw Located(failure, r, run);
+                }
             }
             if (run < 0)
-                for (Reacher& r : reachers) r.hotkeyMs.clear(), r.handOffMs.clear();
+                for (Reacher& r : reachers) r.hotkeyMs.clear(), r.handOffMs.clear(), r.secondEndMs.clear();
         }
         for (Reacher& r : reachers) EndProcess(r.process);
     } catch (const DriverFailure& failure) {
@@ -216,6 +241,7 @@ int Reach(int argc, char** argv) {
     for (size_t i = 0; i + 1 < reachers.size(); ++i) {
         PrintReach("hotkey", reachers[i], reachers[i].hotkeyMs, measured, measured.hotkeyMs);
         PrintReach("hand-off", reachers[i], reachers[i].handOffMs, measured, measured.handOffMs);
+        PrintReach("2nd ends", reachers[i], reachers[i].secondEndMs, measured, measured.secondEndMs);
     }
     return 0;
 }

@@ -51,7 +51,7 @@ void HotkeyShowsAndHides() {
 
     const ForegroundStandIn standIn;
     standIn.BringToFront();
-    PressKeyCombination(kHotkeyWord);
+    standIn.Press(kHotkeyWord);
     WaitUntil([&] { return IsWindowVisible(main) && GetForegroundWindow() == main && FocusOf(main) == edit; },
               "the hotkey did not bring the main window up with the search box focused");
     const auto length = static_cast<DWORD>(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
@@ -61,7 +61,7 @@ void HotkeyShowsAndHides() {
         return length > 0 && LOWORD(selection) == 0 && HIWORD(selection) == length;
     }, "the search box's text is not selected whole");
 
-    PressKeyCombination(kHotkeyWord);
+    standIn.Press(kHotkeyWord);
     WaitUntil([&] { return !IsWindowVisible(main); }, "the hotkey did not hide the main window in front");
     WaitInTray(process, main);
     EndLikeLogoff(process);

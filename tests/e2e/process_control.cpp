@@ -108,14 +108,44 @@ struct StandInStart {
     HANDLE made = nullptr;
 };
 
+// Holds the stand-in's thread: it signals the first event, then waits for the second.
+constexpr UINT kHoldMessage = WM_APP;
+
 DWORD WINAPI RunStandIn(void* parameter) {
     auto* start = static_cast<StandInStart*>(parameter);
     start->window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "driver", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 120,
                                     40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetEvent(start->made);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!msg.hwnd && msg.message == kHoldMessage) {
+            SetEvent(reinterpret_cast<HANDLE>(msg.wParam));
+            WaitForSingleObject(reinterpret_cast<HANDLE>(msg.lParam), kStartTimeoutMs);
+        }
+        DispatchMessageA(&msg);
+    }
     return 0;  // the window goes with the thread
+}
+
+void PressKeyCombination(unsigned word) {
+    const unsigned flags = word >> 8 & 0xFF;
+    std::vector<WORD> keys;
+    if (flags & HOTKEYF_CONTROL) keys.push_back(VK_CONTROL);
+    if (flags & HOTKEYF_SHIFT) keys.push_back(VK_SHIFT);
+    if (flags & HOTKEYF_ALT) keys.push_back(VK_MENU);
+    keys.push_back(static_cast<WORD>(word & 0xFF));
+    std::vector<INPUT> inputs;
+    for (auto up : {false, true})
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = up ? keys[keys.size() - 1 - i] : keys[i];  // released in reverse
+            input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+        throw DriverFailure{"SendInput refused the key presses, error " + std::to_string(GetLastError())};
 }
 
 }  // namespace
@@ -144,23 +174,18 @@ void ForegroundStandIn::BringToFront() const {
     }
 }
 
-void PressKeyCombination(unsigned word) {
-    const unsigned flags = word >> 8 & 0xFF;
-    std::vector<WORD> keys;
-    if (flags & HOTKEYF_CONTROL) keys.push_back(VK_CONTROL);
-    if (flags & HOTKEYF_SHIFT) keys.push_back(VK_SHIFT);
-    if (flags & HOTKEYF_ALT) keys.push_back(VK_MENU);
-    keys.push_back(static_cast<WORD>(word & 0xFF));
-    std::vector<INPUT> inputs;
-    for (auto up : {false, true})
-        for (size_t i = 0; i < keys.size(); ++i) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = up ? keys[keys.size() - 1 - i] : keys[i];  // released in reverse
-            input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
-            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-            inputs.push_back(input);
-        }
-    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
-        throw DriverFailure{"SendInput refused the key presses, error " + std::to_string(GetLastError())};
+// The stand-in's thread is held while the keys go in. Whenever it handles the
+// X server's focus events that follow its activation, Wine sets the
+// modifiers' state back to the server's, where no key is down: between the
+// modifiers' press and the key's, that would undo the combination.
+void ForegroundStandIn::Press(unsigned word) const {
+    const HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr), release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const bool holding = PostThreadMessageA(threadId_, kHoldMessage, reinterpret_cast<WPARAM>(held),
+                                            reinterpret_cast<LPARAM>(release)) &&
+                         WaitForSingleObject(held, kStartTimeoutMs) == WAIT_OBJECT_0;
+    if (holding) PressKeyCombination(word);
+    SetEvent(release);
+    CloseHandle(held);
+    CloseHandle(release);
+    if (!holding) throw DriverFailure{"the driver's window thread did not answer"};
 }

@@ -52,6 +52,8 @@ void EndProcess(ChildProcess& process);
 // Waits for the process to end by itself; returns its exit code.
 DWORD WaitForExit(const ChildProcess& process);
 int CountProcesses(const char* exeName);
+// The executable names of every process on the desktop, sorted.
+std::vector<std::string> ProcessNames();
 
 // A visible window of the driver's own, on a thread that answers its
 // messages (a program made the foreground may send it some, and wait). Wine
@@ -65,15 +67,13 @@ public:
     ForegroundStandIn& operator=(const ForegroundStandIn&) = delete;
     // Makes it the foreground window, and waits until it is.
     void BringToFront() const;
+    // Presses the hotkey field's word (virtual key in the low byte, HOTKEYF_
+    // flags in the high byte) through the input queue, modifiers first, and
+    // releases it.
+    void Press(unsigned word) const;
 
 private:
     HANDLE thread_ = nullptr;
     DWORD threadId_ = 0;
     HWND window_ = nullptr;
 };
-// Presses the hotkey field's word (virtual key in the low byte, HOTKEYF_
-// flags in the high byte) through the input queue, modifiers first, and
-// releases it.
-void PressKeyCombination(unsigned word);
-// The executable names of every process on the desktop, sorted.
-std::vector<std::string> ProcessNames();
