@@ -6,7 +6,7 @@ screen. Prints medians and ratios.
   bench/startup.py [RUNS]            (after: cmake --build --preset win64)
   bench/startup.py --before EXE [RUNS]
   bench/startup.py --history [RUNS]
-  bench/startup.py --reach [RUNS]
+  bench/startup.py --reach [--before EXE] [RUNS]
 
 With --before, a build of Quorvane.exe from before a change (copied aside,
 e.g. to build/win64/bench-before/) joins the run, just before the current one,
@@ -69,11 +69,11 @@ def peer_programs(build, before=None):
         winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"]
 
 
-def reach(build, runs):
-    """Runs the --reach bench; its exit status."""
+def reach(build, runs, program):
+    """Runs the --reach bench for the program; its exit status."""
     folder = build / "bench-reach"
     folder.mkdir(parents=True, exist_ok=True)
-    shutil.copy2(build / "Quorvane.exe", folder / "Quorvane.exe")  # its History.txt there
+    shutil.copy2(program, folder / "Quorvane.exe")  # its History.txt there
     prefix = build / "wineprefix-reach"
     winebench.setup_prefix(prefix, build / "tests" / "url_recorder.exe")
     extra = {"QUORVANE_RECORDER_LOG": winebench.windows_path(folder / "opened.log")}
@@ -89,9 +89,9 @@ def reach(build, runs):
 
 def main():
     args = sys.argv[1:]
-    if "--reach" in args:
+    reaching = "--reach" in args
+    if reaching:
         args.remove("--reach")
-        return reach(root / "build" / "win64", args[0] if args else "25")
     history = "--history" in args
     args = [a for a in args if a != "--history"]
     before = None
@@ -105,6 +105,8 @@ def main():
             sys.exit(f"startup.py: no program at {before}")
     runs = args[0] if args else "25"
     build = root / "build" / "win64"
+    if reaching:
+        return reach(build, runs, before or build / "Quorvane.exe")
     prefix = build / "wineprefix-bench"
     options, programs = history_programs(build) if history else peer_programs(build, before)
     winebench.setup_prefix(prefix)
