@@ -108,22 +108,13 @@ struct StandInStart {
     HANDLE made = nullptr;
 };
 
-// Holds the stand-in's thread: it signals the first event, then waits for the second.
-constexpr UINT kHoldMessage = WM_APP;
-
 DWORD WINAPI RunStandIn(void* parameter) {
     auto* start = static_cast<StandInStart*>(parameter);
-    start->window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "driver", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 120,
+    start->window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "driver", WS_POPUP | WS_BORDER, 0, 0, 120,
                                     40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetEvent(start->made);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!msg.hwnd && msg.message == kHoldMessage) {
-            SetEvent(reinterpret_cast<HANDLE>(msg.wParam));
-            WaitForSingleObject(reinterpret_cast<HANDLE>(msg.lParam), kStartTimeoutMs);
-        }
-        DispatchMessageA(&msg);
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     return 0;  // the window goes with the thread
 }
 
@@ -174,18 +165,4 @@ void ForegroundStandIn::BringToFront() const {
     }
 }
 
-// The stand-in's thread is held while the keys go in. Whenever it handles the
-// X server's focus events that follow its activation, Wine sets the
-// modifiers' state back to the server's, where no key is down: between the
-// modifiers' press and the key's, that would undo the combination.
-void ForegroundStandIn::Press(unsigned word) const {
-    const HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr), release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const bool holding = PostThreadMessageA(threadId_, kHoldMessage, reinterpret_cast<WPARAM>(held),
-                                            reinterpret_cast<LPARAM>(release)) &&
-                         WaitForSingleObject(held, kStartTimeoutMs) == WAIT_OBJECT_0;
-    if (holding) PressKeyCombination(word);
-    SetEvent(release);
-    CloseHandle(held);
-    CloseHandle(release);
-    if (!holding) throw DriverFailure{"the driver's window thread did not answer"};
-}
+void ForegroundStandIn::Press(unsigned word) const { PressKeyCombination(word); }

@@ -55,10 +55,13 @@ int CountProcesses(const char* exeName);
 // The executable names of every process on the desktop, sorted.
 std::vector<std::string> ProcessNames();
 
-// A visible window of the driver's own, on a thread that answers its
-// messages (a program made the foreground may send it some, and wait). Wine
+// A window of the driver's own, on a thread that answers its messages. Wine
 // hands a key, and so a hotkey, on only while one of its windows is active;
-// with every window of the program hidden, this one is.
+// with every window of the program hidden, this one is. It stays hidden: a
+// shown one would take the X server's focus, and whenever its thread handles
+// the focus events Wine sets the modifiers back to the server's state, where
+// no key is down (in the middle of a press, that undid the combination), or
+// takes the foreground back from the program just brought up.
 class ForegroundStandIn {
 public:
     ForegroundStandIn();
