@@ -124,8 +124,9 @@ HWND FocusOf(HWND window) {
 // Ready for typing: the main window in front, its search box's edit field focused.
 bool Ready(const Reacher& r) { return GetForegroundWindow() == r.main && FocusOf(r.main) == r.edit; }
 
-// Hidden by a close, with the bench's own window in front (Wine hands a
-// hotkey on only while one of its windows is active), every program idle.
+// Hidden by a close and idle, its lookup's http handler ended, with the
+// bench's own window in front (Wine hands a hotkey on only while one of its
+// windows is active). Each measurement ends so, so that none disturbs the next.
 void HideAndSettle(Reacher& r, const ForegroundStandIn& standIn) {
     PostMessageA(r.main, WM_CLOSE, 0, 0);
     AwaitClosely([&] { return !IsWindowVisible(r.main); }, "the main window did not hide");
@@ -135,17 +136,16 @@ void HideAndSettle(Reacher& r, const ForegroundStandIn& standIn) {
 }
 
 void MeasureHotkey(Reacher& r, const ForegroundStandIn& standIn) {
-    HideAndSettle(r, standIn);
     const double start = NowMs();
     standIn.Press(r.word);
     AwaitClosely([&] { return Ready(r); }, "the hotkey did not bring the search box up");
     r.hotkeyMs.push_back(NowMs() - start);
+    HideAndSettle(r, standIn);
 }
 
 // A second start with a query, which hands it to the running copy and ends;
 // when it ends is timed too, which tells the second start's part apart.
 void MeasureHandOff(Reacher& r, const ForegroundStandIn& standIn) {
-    HideAndSettle(r, standIn);
     ChildProcess second;
     const double start = LaunchTimed(second, r.exe, L"example.com");
     double ready = 0, ended = 0;
@@ -159,6 +159,7 @@ void MeasureHandOff(Reacher& r, const ForegroundStandIn& standIn) {
     r.handOffMs.push_back(ready);
     r.secondEndMs.push_back(ended);
     if (WaitForExit(second) != 0) throw DriverFailure{"the second start failed"};
+    HideAndSettle(r, standIn);
 }
 
 // Where a measurement stopped: the program, the round, what its window showed.
@@ -212,6 +213,7 @@ int Reach(int argc, char** argv) {
             r.edit = FindWindowExA(FindWindowExA(r.main, nullptr, "ComboBox", nullptr), nullptr, "Edit", nullptr);
         }
         const ForegroundStandIn standIn;
+        for (Reacher& r : reachers) HideAndSettle(r, standIn);
         for (int run = -1; run < runs; ++run) {  // the first round warms up, and is not counted
             for (size_t i = 0; i < reachers.size(); ++i) {
                 Reacher& r = reachers[(static_cast<size_t>(run + 1) + i) % reachers.size()];
