@@ -115,12 +115,6 @@ void AwaitClosely(Condition holds, const char* what) {
     Await(holds, what, 1);
 }
 
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 // Ready for typing: the main window in front, its search box's edit field focused.
 bool Ready(const Reacher& r) { return GetForegroundWindow() == r.main && FocusOf(r.main) == r.edit; }
 

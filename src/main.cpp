@@ -1,9 +1,9 @@
 // The entry point: installs the failure box as the reporter of failures that
 // no handler dealt with, hands a query to a running copy at once if it can,
-// reads the command line (the usage and a refused query
-// end the program there), makes the picture classes and the owner of the
-// program's windows (with the history where it is kept, and the command
-// line's query), and runs it.
+// reads the command line (the usage and a refused query end the program
+// there), makes the picture classes and the owner of the program's windows
+// (with the history where it is kept, and the command line's query), and
+// runs it.
 #include <windows.h>
 
 #include <cstdlib>

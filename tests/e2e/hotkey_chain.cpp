@@ -27,12 +27,6 @@ struct StoredHotkeyForCase {
     ~StoredHotkeyForCase() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kHotkeyKey, kHotkeyValue); }
 };
 
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 }  // namespace
 
 // The stored hotkey brings the hidden program back with the search box's

@@ -101,6 +101,12 @@ int CountProcesses(const char* exeName) {
     return count;
 }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 namespace {
 
 struct StandInStart {

@@ -55,6 +55,9 @@ int CountProcesses(const char* exeName);
 // The executable names of every process on the desktop, sorted.
 std::vector<std::string> ProcessNames();
 
+// The control that has the focus in the window's thread, of any process.
+HWND FocusOf(HWND window);
+
 // A window of the driver's own, on a thread that answers its messages. Wine
 // hands a key, and so a hotkey, on only while one of its windows is active;
 // with every window of the program hidden, this one is. It stays hidden: a
