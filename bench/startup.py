@@ -6,6 +6,7 @@ screen. Prints medians and ratios.
   bench/startup.py [RUNS]            (after: cmake --build --preset win64)
   bench/startup.py --before EXE [RUNS]
   bench/startup.py --history [RUNS]
+  bench/startup.py --reach [--before EXE] [RUNS]
 
 With --before, a build of Quorvane.exe from before a change (copied aside,
 e.g. to build/win64/bench-before/) joins the run, just before the current one,
@@ -68,8 +69,29 @@ def peer_programs(build, before=None):
         winebench.windows_path(build / "Quorvane.exe"), "WHOIS Lookup"]
 
 
+def reach(build, runs, program):
+    """Runs the --reach bench for the program; its exit status."""
+    folder = build / "bench-reach"
+    folder.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(program, folder / "Quorvane.exe")  # its History.txt there
+    prefix = build / "wineprefix-reach"
+    winebench.setup_prefix(prefix, build / "tests" / "url_recorder.exe")
+    extra = {"QUORVANE_RECORDER_LOG": winebench.windows_path(folder / "opened.log")}
+    with winebench.session(prefix, extra) as env:
+        result = winebench.run_wine(
+            env, [build / "bench" / "startup_bench.exe", "--reach", runs,
+                  winebench.windows_path(build / "bench" / "minimal_peer_windows.exe"), "Minimal Peer",
+                  "Software\\MinimalPeer",
+                  winebench.windows_path(folder / "Quorvane.exe"), "WHOIS Lookup", "Software\\Quorvane"],
+            timeout=3600)
+    return result.returncode
+
+
 def main():
     args = sys.argv[1:]
+    reaching = "--reach" in args
+    if reaching:
+        args.remove("--reach")
     history = "--history" in args
     args = [a for a in args if a != "--history"]
     before = None
@@ -83,6 +105,8 @@ def main():
             sys.exit(f"startup.py: no program at {before}")
     runs = args[0] if args else "25"
     build = root / "build" / "win64"
+    if reaching:
+        return reach(build, runs, before or build / "Quorvane.exe")
     prefix = build / "wineprefix-bench"
     options, programs = history_programs(build) if history else peer_programs(build, before)
     winebench.setup_prefix(prefix)

@@ -1,8 +1,9 @@
 // The entry point: installs the failure box as the reporter of failures that
-// no handler dealt with, reads the command line (the usage and a refused query
-// end the program there), makes the picture classes and the owner of the
-// program's windows (with the history where it is kept, and the command
-// line's query), and runs it.
+// no handler dealt with, hands a query to a running copy at once if it can,
+// reads the command line (the usage and a refused query end the program
+// there), makes the picture classes and the owner of the program's windows
+// (with the history where it is kept, and the command line's query), and
+// runs it.
 #include <windows.h>
 
 #include <cstdlib>
@@ -30,6 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // folder must not load a DLL planted beside it, nor let the shell do so.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetFailureReporter(ShowFailureBox);
+    if (HandedOverAtStart(TForm1::kWindowClass)) return 0;
     Application.SetTitle("");
     Application.Initialize(instance);
     StartRequest start = ReadCommandLine();

@@ -9,6 +9,7 @@
 #include "win/ansi_code_page.h"
 #include "win/application.h"
 #include "win/message_boxes.h"
+#include "win/single_instance.h"
 #include "win/window_text.h"
 
 namespace {
@@ -88,6 +89,13 @@ bool HandQueryToRunningCopy(HWND sender, const char* mainWindowClass, std::wstri
         return false;  // the running copy did not answer in time
     }
     return false;
+}
+
+bool HandedOverAtStart(const char* mainWindowClass) {
+    const CommandLineRequest request = ParseArguments(ProgramArguments());
+    if (request.kind != CommandLineRequest::Kind::kQuery || !SingleInstanceGuard::HeldByACopy()) return false;
+    const QueryCheck check = CheckOutsideQuery(request.query);
+    return check.query && HandQueryToRunningCopy(nullptr, mainWindowClass, check.query->wide);
 }
 
 std::optional<OutsideQuery> HandedOffQuery(const COPYDATASTRUCT& data) {

@@ -47,6 +47,12 @@ inline constexpr std::size_t kMaxHandOffUnits = kMaxShellAddressLength;
 // seconds for its answer; true when it took the query. `sender` is this
 // copy's own window.
 bool HandQueryToRunningCopy(HWND sender, const char* mainWindowClass, std::wstring_view query);
+// A second start with a query hands it over before it makes anything of its
+// own (the application window, the history's place), most of what a start
+// costs. True when the running copy took it; false when no copy runs, the
+// query would be refused (the start says so as ever), or the hand-off failed
+// (the start then goes on as ever: it tries once more, or warns).
+bool HandedOverAtStart(const char* mainWindowClass);
 // The query a hand-off carries, checked as the command line's would be; none
 // for a payload of another kind, size or content.
 std::optional<OutsideQuery> HandedOffQuery(const COPYDATASTRUCT& data);

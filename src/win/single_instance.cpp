@@ -25,3 +25,9 @@ void SingleInstanceGuard::Release() {
     if (mutex_) CloseHandle(mutex_);
     mutex_ = nullptr;
 }
+
+bool SingleInstanceGuard::HeldByACopy() {
+    const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kSingleInstanceMutexName);
+    if (mutex) CloseHandle(mutex);
+    return mutex != nullptr;
+}

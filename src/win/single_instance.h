@@ -24,6 +24,8 @@ public:
     // 0), no other, and lets go of the mutex.
     void Release();
     ATOM RunningAtom() const { return runningAtom_; }
+    // Whether a copy holds the mutex now; nothing is taken.
+    static bool HeldByACopy();
 
 private:
     HANDLE mutex_ = nullptr;

@@ -23,6 +23,8 @@ void CompletionDoubleByte();
 // tray_chain.cpp
 void TrayChain();
 void MinimizedLaunchStartsInTray();
+// hotkey_chain.cpp
+void HotkeyShowsAndHides();
 // bulk_chain.cpp
 void BulkLookupChain();
 // about_chain.cpp

@@ -30,6 +30,7 @@ constexpr Case kCases[] = {
     {"completion_double_byte", CompletionDoubleByte},
     {"tray_chain", TrayChain},
     {"minimized_launch_starts_in_tray", MinimizedLaunchStartsInTray},
+    {"hotkey_shows_and_hides", HotkeyShowsAndHides},
     {"bulk_lookup_chain", BulkLookupChain},
     {"about_chain", AboutChain},
     {"check_update_failure_is_reported", CheckUpdateFailureIsReported},

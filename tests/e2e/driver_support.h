@@ -21,15 +21,9 @@ std::string HistoryPath();
 
 void Check(bool condition, const std::string& what);
 
-// Window states of another process have no event of their own: re-read
-// until they hold or the deadline passes.
 template <class Condition>
 void WaitUntil(Condition holds, const std::string& what) {
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-    while (!holds()) {
-        Check(GetTickCount64() < deadline, what);
-        Sleep(5);
-    }
+    Await(holds, what);
 }
 
 void CheckNothingLeft();

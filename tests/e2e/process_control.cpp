@@ -1,5 +1,6 @@
 #include "process_control.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -99,3 +100,75 @@ int CountProcesses(const char* exeName) {
         if (_stricmp(name.c_str(), exeName) == 0) ++count;
     return count;
 }
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+namespace {
+
+struct StandInStart {
+    HWND window = nullptr;
+    HANDLE made = nullptr;
+};
+
+DWORD WINAPI RunStandIn(void* parameter) {
+    auto* start = static_cast<StandInStart*>(parameter);
+    start->window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "driver", WS_POPUP | WS_BORDER, 0, 0, 120,
+                                    40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetEvent(start->made);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;  // the window goes with the thread
+}
+
+void PressKeyCombination(unsigned word) {
+    const unsigned flags = word >> 8 & 0xFF;
+    std::vector<WORD> keys;
+    if (flags & HOTKEYF_CONTROL) keys.push_back(VK_CONTROL);
+    if (flags & HOTKEYF_SHIFT) keys.push_back(VK_SHIFT);
+    if (flags & HOTKEYF_ALT) keys.push_back(VK_MENU);
+    keys.push_back(static_cast<WORD>(word & 0xFF));
+    std::vector<INPUT> inputs;
+    for (auto up : {false, true})
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = up ? keys[keys.size() - 1 - i] : keys[i];  // released in reverse
+            input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+        throw DriverFailure{"SendInput refused the key presses, error " + std::to_string(GetLastError())};
+}
+
+}  // namespace
+
+ForegroundStandIn::ForegroundStandIn() {
+    StandInStart start{nullptr, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    thread_ = CreateThread(nullptr, 0, RunStandIn, &start, 0, &threadId_);
+    if (thread_) WaitForSingleObject(start.made, kStartTimeoutMs);
+    CloseHandle(start.made);
+    window_ = start.window;
+    if (!window_) throw DriverFailure{"cannot make a window of the driver's own"};
+}
+
+ForegroundStandIn::~ForegroundStandIn() {
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, kStartTimeoutMs);
+    CloseHandle(thread_);
+}
+
+void ForegroundStandIn::BringToFront() const {
+    const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+    while (GetForegroundWindow() != window_) {
+        SetForegroundWindow(window_);
+        if (GetTickCount64() >= deadline) throw DriverFailure{"the driver's window did not become the foreground"};
+        Sleep(1);
+    }
+}
+
+void ForegroundStandIn::Press(unsigned word) const { PressKeyCombination(word); }
