@@ -300,7 +300,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == TaskbarCreatedMessage()) {
-        trayIcon_.Add();  // the shell's new taskbar has no icon of the program
+        trayIcon_.AddAgain();  // the shell's new taskbar has no icon of the program
         return 0;
     }
     if (message == WM_COPYDATA)

@@ -53,8 +53,14 @@ NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, 
 }
 
 void TrayIcon::Add() {
+    if (added_) return;
     added_ = data_.hWnd != nullptr;
     NotifyIcon(NIM_ADD, data_);
+}
+
+void TrayIcon::AddAgain() {
+    added_ = false;
+    Add();
 }
 
 void TrayIcon::SetImage(UniqueIcon image) {

@@ -24,10 +24,11 @@ UniqueIcon SmallProgramIcon(UINT dpi);
 // without splitting a character of the code page.
 NOTIFYICONDATAA MakeTrayIconData(HWND window, HICON icon, std::string_view tip, const CodePage& codePage);
 
-// The program's icon in the notification area over its life: added whenever
-// the program may have lost it (the shell's results are not examined; adding
-// an icon that shows does nothing), removed when the program or the session
-// ends, and at the latest with the object. Without a record nothing happens.
+// The program's icon in the notification area over its life: added once, and
+// again when a restarted shell has lost it (the shell's results are not
+// examined: a shell that is not up yet announces its taskbar when it is),
+// removed when the program or the session ends, and at the latest with the
+// object. Without a record nothing happens.
 class TrayIcon {
 public:
     TrayIcon() = default;
@@ -42,7 +43,10 @@ public:
     // its place among the others.
     void SetImage(UniqueIcon image);
     const NOTIFYICONDATAA& Data() const { return data_; }
+    // Adds the icon unless it is added: each add is a call into the shell's
+    // process, about a millisecond, on every activation.
     void Add();
+    void AddAgain();  // the shell restarted without it
     void Remove();
 
 private:
