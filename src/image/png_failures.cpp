@@ -61,19 +61,12 @@ const char* PngFailureClassName(PngFailureKind kind) {
 
 namespace {
 
+// zlib's results -6 to 2; a preset dictionary (2) no picture can supply.
 std::string ZlibResultText(int result) {
-    const char* text = "unknown error";
-    switch (result) {
-        case -6: text = "incompatible version"; break;
-        case -5: text = "buffer error"; break;
-        case -4: text = "insufficient memory"; break;
-        case -3: text = "data error"; break;
-        case -2: text = "stream error"; break;
-        case -1: text = "file error"; break;
-        case 2: text = "need dictionary"; break;  // a preset dictionary a picture cannot supply
-        default: break;
-    }
-    return std::string(text) + " (" + std::to_string(result) + ")";
+    constexpr const char* kTexts[] = {"incompatible version", "buffer error", "insufficient memory", "data error",
+                                      "stream error", "file error", nullptr, nullptr, "need dictionary"};
+    const char* text = result >= -6 && result <= 2 ? kTexts[result + 6] : nullptr;
+    return std::string(text ? text : "unknown error") + " (" + std::to_string(result) + ")";
 }
 
 }  // namespace

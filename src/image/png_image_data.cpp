@@ -86,38 +86,43 @@ private:
 };
 
 #ifdef QUORVANE_SSE2
-// Average and Paeth of 3- to 8-byte pixels, a pixel a step: eight bytes read
-// (kRowSlack bytes follow every row), the pixel's own stored. Average is the
-// rounding-up average less the carried-out low bit; Paeth works on 16-bit
-// lanes with PaethPredictor's tie order.
-template <int B>
-void UnfilterSse2(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n) {
-    const auto load = [](const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
-    const auto store = [](uint8_t* p, __m128i v) {
-        uint64_t bits;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(&bits), v);
-        std::memcpy(p, &bits, B);
-    };
+__m128i Load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Sub, Average and Paeth of 3- to 8-byte pixels, 12 or 16 bytes of whole
+// pixels a step: 16 bytes read (kRowSlack bytes follow every row), shifted down
+// a pixel at a time, each result gathered from the top lanes down. Average works
+// on complements, where the rounding-up average is the format's; Paeth on 16-bit
+// lanes with PaethPredictor's tie order. Returns the bytes done.
+template <int B, int kFilter>
+size_t UnfilterSse2(uint8_t* row, const uint8_t* prev, size_t n) {
+    constexpr int kBytes = B % 4 == 0 ? 16 : 12;
     const auto abs16 = [](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); };
-    const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
-    __m128i a = zero, c = zero;
-    for (size_t i = 0; filter == 3 && i < n; i += B) {
-        const __m128i b = load(prev + i);
-        const __m128i average = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-        store(row + i, a = _mm_add_epi8(load(row + i), average));
+    const __m128i zero = _mm_setzero_si128(), flip = _mm_set1_epi8(kFilter == 3 ? -1 : 0);
+    __m128i a = flip, c = zero;
+    size_t i = 0;
+    for (; i + kBytes <= n; i += kBytes) {
+        __m128i x = Load16(row + i), b = _mm_xor_si128(Load16(prev + i), flip), out = zero;
+#pragma GCC unroll 4
+        for (int k = 0; k < kBytes / B; ++k, x = _mm_srli_si128(x, B), b = _mm_srli_si128(b, B)) {
+            if constexpr (kFilter == 1) a = _mm_add_epi8(x, a);
+            if constexpr (kFilter == 3) a = _mm_sub_epi8(_mm_avg_epu8(a, b), x);
+            if constexpr (kFilter == 4) {
+                const __m128i a16 = _mm_unpacklo_epi8(a, zero), b16 = _mm_unpacklo_epi8(b, zero);
+                const __m128i bc = _mm_sub_epi16(b16, c), ac = _mm_sub_epi16(a16, c);
+                const __m128i pa = abs16(bc), pb = abs16(ac), pc = abs16(_mm_add_epi16(bc, ac));
+                const __m128i smallest = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
+                const __m128i useA = _mm_cmpeq_epi16(smallest, pa), useB = _mm_cmpeq_epi16(smallest, pb);
+                const __m128i bOrC = _mm_or_si128(_mm_and_si128(useB, b16), _mm_andnot_si128(useB, c));
+                const __m128i predictor = _mm_or_si128(_mm_and_si128(useA, a16), _mm_andnot_si128(useA, bOrC));
+                a = _mm_add_epi8(x, _mm_packus_epi16(predictor, predictor)), c = b16;
+            }
+            out = _mm_or_si128(_mm_srli_si128(out, B), _mm_slli_si128(a, 16 - B));
+        }
+        alignas(16) uint8_t bytes[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(bytes), _mm_xor_si128(_mm_srli_si128(out, 16 - kBytes), flip));
+        std::memcpy(row + i, bytes, kBytes);
     }
-    for (size_t i = 0; filter == 4 && i < n; i += B) {
-        const __m128i b = _mm_unpacklo_epi8(load(prev + i), zero);
-        const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
-        const __m128i pa = abs16(bc), pb = abs16(ac), pc = abs16(_mm_add_epi16(bc, ac));
-        const __m128i smallest = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
-        const __m128i useA = _mm_cmpeq_epi16(smallest, pa), useB = _mm_cmpeq_epi16(smallest, pb);
-        const __m128i bOrC = _mm_or_si128(_mm_and_si128(useB, b), _mm_andnot_si128(useB, c));
-        const __m128i predictor = _mm_or_si128(_mm_and_si128(useA, a), _mm_andnot_si128(useA, bOrC));
-        const __m128i x = _mm_add_epi8(load(row + i), _mm_packus_epi16(predictor, predictor));
-        store(row + i, x);
-        a = _mm_unpacklo_epi8(x, zero), c = b;
-    }
+    return i;
 }
 #endif
 
@@ -126,16 +131,28 @@ void UnfilterSse2(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n) {
 template <int B>
 void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n) {
     uint8_t a[B] = {}, c[B] = {};
-    if (filter == 1) {
-        for (size_t i = 0; i < n; i += B)
-            for (int k = 0; k < B; ++k) a[k] = row[i + k] = static_cast<uint8_t>(row[i + k] + a[k]);
-    }
-    for (size_t i = 0; filter == 2 && i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
-    if (filter < 3 || filter > 4) return;
+    size_t i = 0;
 #ifdef QUORVANE_SSE2
-    if constexpr (B >= 3) return UnfilterSse2<B>(filter, row, prev, n);
+    // Sub of 4-byte pixels: sums within 16 bytes plus the pixel before them.
+    for (__m128i x, sum = _mm_setzero_si128(); B == 4 && filter == 1 && i + 16 <= n; i += 16) {
+        x = _mm_add_epi8(Load16(row + i), _mm_slli_si128(Load16(row + i), 4));
+        sum = _mm_add_epi8(sum, _mm_add_epi8(x, _mm_slli_si128(x, 8)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), sum);
+        sum = _mm_shuffle_epi32(sum, 0xFF);
+    }
+    if constexpr (B >= 3) {
+        if (filter == 1 && B % 4 != 0) i = UnfilterSse2<B, 1>(row, prev, n);  // 8 bytes: plain is as fast
+        if (filter == 3) i = UnfilterSse2<B, 3>(row, prev, n);
+        if (filter == 4) i = UnfilterSse2<B, 4>(row, prev, n);
+    }
+    for (; filter == 2 && i + 16 <= n; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(Load16(row + i), Load16(prev + i)));
+    if (i > 0) std::memcpy(a, row + i - B, B), std::memcpy(c, prev + i - B, B);  // the plain loops go on from i
 #endif
-    for (size_t i = 0; i < n; i += B) {
+    for (; filter == 1 && i < n; i += B)
+        for (int k = 0; k < B; ++k) a[k] = row[i + k] = static_cast<uint8_t>(row[i + k] + a[k]);
+    for (; filter == 2 && i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
+    for (; (filter == 3 || filter == 4) && i < n; i += B) {
         for (int k = 0; k < B; ++k) {
             const uint8_t b = prev[i + k];
             const int add = filter == 3 ? (a[k] + b) >> 1 : PaethPredictor(a[k], b, c[k]);
@@ -203,7 +220,7 @@ uint32_t ConvertRgbSse2(const uint8_t* s, uint8_t* d, uint8_t* alpha, uint32_t c
         const __m128i keep = _mm_set1_epi32(static_cast<int>(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
         const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
         for (; i + 5 <= count; i += 4, s += 16, d += 12) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i x = Load16(s);
             const __m128i swapped = _mm_or_si128(
                 _mm_and_si128(x, keep),
                 _mm_or_si128(_mm_and_si128(_mm_srli_epi32(x, 16), low), _mm_slli_epi32(_mm_and_si128(x, low), 16)));
@@ -220,7 +237,7 @@ uint32_t ConvertRgbSse2(const uint8_t* s, uint8_t* d, uint8_t* alpha, uint32_t c
         const __m128i stays = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
         const __m128i fromBack = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0);
         for (; i + 6 <= count; i += 5, s += 15, d += 15) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i x = Load16(s);
             const __m128i on = _mm_and_si128(_mm_srli_si128(x, 2), fromOn), back = _mm_and_si128(_mm_slli_si128(x, 2), fromBack);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_or_si128(on, _mm_and_si128(x, stays)), back));
         }
@@ -282,15 +299,10 @@ int TPngChunkIHDR::StoredBitsPerPixel() const {
 }
 
 void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t length, int bpp) {
-    switch (bpp) {
-        case 1: Unfilter<1>(filter, row, prev, length); break;
-        case 2: Unfilter<2>(filter, row, prev, length); break;
-        case 3: Unfilter<3>(filter, row, prev, length); break;
-        case 4: Unfilter<4>(filter, row, prev, length); break;
-        case 6: Unfilter<6>(filter, row, prev, length); break;
-        case 8: Unfilter<8>(filter, row, prev, length); break;
-        default: break;
-    }
+    using Unfilterer = void (*)(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n);
+    static constexpr Unfilterer kByBpp[9] = {nullptr,     Unfilter<1>, Unfilter<2>, Unfilter<3>, Unfilter<4>,
+                                             nullptr,     Unfilter<6>, nullptr,     Unfilter<8>};
+    if (bpp >= 1 && bpp <= 8 && kByBpp[bpp]) kByBpp[bpp](filter, row, prev, length);
 }
 
 void DecodeImageData(const TPngChunkIHDR& header, const std::array<uint8_t, 256>& gamma, const PngImageData& data,
@@ -301,8 +313,7 @@ void DecodeImageData(const TPngChunkIHDR& header, const std::array<uint8_t, 256>
     static constexpr int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
     const int bitsPerPixel = kChannels[header.colourType] * header.bitDepth;  // as the image data carries a pixel
     const int bpp = std::max(1, bitsPerPixel / 8);
-    const std::span<const Pass> passes = header.interlaceMethod == 1 ? std::span<const Pass>(kAdam7)
-                                                                     : std::span<const Pass>(kWholeImage);
+    const auto passes = header.interlaceMethod == 1 ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWholeImage);
     Inflater inflater(data);
     RowJob job{};
     job.gamma = gamma.data();
