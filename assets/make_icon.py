@@ -16,7 +16,9 @@ from pathlib import Path
 
 # 20 and 24: the small icon (title bars, the notification area) at 125 and
 # 150 % display scale, drawn for their size rather than scaled from another.
-SIZES = (16, 20, 24, 32, 48, 64, 128, 256)
+# No 128: the shell never asks for it (its views take 16, 32, 48, 96 and 256
+# at 100 %), and scales 256 down as well as it would 128.
+SIZES = (16, 20, 24, 32, 48, 64, 256)
 PNG_FROM = 48
 
 # Colours, straight RGB.
