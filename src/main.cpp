@@ -1,12 +1,13 @@
 // The entry point: installs the failure box as the reporter of failures that
-// no handler dealt with, hands a query to a running copy at once if it can,
-// reads the command line (the usage and a refused query end the program
-// there), makes the picture classes and the owner of the program's windows
+// no handler dealt with, reads the command line once, hands its query to a
+// running copy at once if it can (else the usage and a refused query end the
+// program once the application window is made), makes the picture classes and the owner of the program's windows
 // (with the history where it is kept, and the command line's query), and
 // runs it.
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "forms/command_line_query.h"
@@ -31,14 +32,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // folder must not load a DLL planted beside it, nor let the shell do so.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetFailureReporter(ShowFailureBox);
-    if (HandedOverAtStart(TForm1::kWindowClass)) return 0;
+    StartRequest start = ReadCommandLine();
+    if (HandedOverAtStart(start, TForm1::kWindowClass)) return 0;
     Application.SetTitle("");
     Application.Initialize(instance);
-    StartRequest start = ReadCommandLine();
-    if (start.exitCode) return *start.exitCode;
+    if (const std::optional<int> exitCode = ShowStartBox(start)) return *exitCode;
     PictureClassRegistry pictures;
     RegisterPngPicture(pictures);
-    ProgramWindows windows(HistoryPlaceForProgram(), pictures, std::move(start.query));
+    ProgramWindows windows(HistoryPlaceForProgram(), pictures, std::move(start.check.query));
     windows.Run(showCommand);
     return 0;
 }

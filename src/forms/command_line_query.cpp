@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "core/command_line.h"
 #include "core/texts.h"
 #include "win/ansi_code_page.h"
 #include "win/application.h"
@@ -51,21 +50,20 @@ QueryCheck CheckOutsideQuery(std::wstring_view query) {
 
 StartRequest ReadCommandLine() {
     const CommandLineRequest request = ParseArguments(ProgramArguments());
-    switch (request.kind) {
-        case CommandLineRequest::Kind::kNothing:
-            return {};
-        case CommandLineRequest::Kind::kUsage:
-            ShowPlainBox(texts::kCommandLineUsage);
-            return {0, std::nullopt};
-        case CommandLineRequest::Kind::kQuery:
-            break;
+    if (request.kind != CommandLineRequest::Kind::kQuery) return {request.kind, {}};
+    return {request.kind, CheckOutsideQuery(request.query)};
+}
+
+std::optional<int> ShowStartBox(const StartRequest& start) {
+    if (start.kind == CommandLineRequest::Kind::kUsage) {
+        ShowPlainBox(texts::kCommandLineUsage);
+        return 0;
     }
-    QueryCheck check = CheckOutsideQuery(request.query);
-    if (!check.query) {
-        ShowErrorBox(check.refusal);
-        return {1, std::nullopt};
+    if (start.kind == CommandLineRequest::Kind::kQuery && !start.check.query) {
+        ShowErrorBox(start.check.refusal);
+        return 1;
     }
-    return {std::nullopt, std::move(check.query)};
+    return std::nullopt;
 }
 
 bool HandQueryToRunningCopy(HWND sender, const char* mainWindowClass, std::wstring_view query) {
@@ -91,11 +89,9 @@ bool HandQueryToRunningCopy(HWND sender, const char* mainWindowClass, std::wstri
     return false;
 }
 
-bool HandedOverAtStart(const char* mainWindowClass) {
-    const CommandLineRequest request = ParseArguments(ProgramArguments());
-    if (request.kind != CommandLineRequest::Kind::kQuery || !SingleInstanceGuard::HeldByACopy()) return false;
-    const QueryCheck check = CheckOutsideQuery(request.query);
-    return check.query && HandQueryToRunningCopy(nullptr, mainWindowClass, check.query->wide);
+bool HandedOverAtStart(const StartRequest& start, const char* mainWindowClass) {
+    return start.check.query && SingleInstanceGuard::HeldByACopy() &&
+           HandQueryToRunningCopy(nullptr, mainWindowClass, start.check.query->wide);
 }
 
 std::optional<OutsideQuery> HandedOffQuery(const COPYDATASTRUCT& data) {

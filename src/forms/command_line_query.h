@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/command_line.h"
 #include "core/lookup_address.h"
 
 struct OutsideQuery {
@@ -26,15 +27,16 @@ struct QueryCheck {
 };
 QueryCheck CheckOutsideQuery(std::wstring_view query);
 
-// What the start asks for: to end at once with a status (the usage was
-// shown, or the query refused), or to run, with the command line's query if
-// it gave one.
+// What the command line asks for, read and checked once: the usage, a
+// query (taken, or refused with its reason), or nothing.
 struct StartRequest {
-    std::optional<int> exitCode;
-    std::optional<OutsideQuery> query;
+    CommandLineRequest::Kind kind = CommandLineRequest::Kind::kNothing;
+    QueryCheck check;  // for a query
 };
-// Reads the command line; shows the usage box or the refusal's error box.
 StartRequest ReadCommandLine();
+// Shows the usage box or the refused query's error box, and answers the
+// status the program then ends with; none when it runs on.
+std::optional<int> ShowStartBox(const StartRequest& start);
 
 // WM_COPYDATA's tag for a query handed to the running copy: the text in
 // UTF-16 without a terminating zero. More units than the address cap's bytes
@@ -50,9 +52,9 @@ bool HandQueryToRunningCopy(HWND sender, const char* mainWindowClass, std::wstri
 // A second start with a query hands it over before it makes anything of its
 // own (the application window, the history's place), most of what a start
 // costs. True when the running copy took it; false when no copy runs, the
-// query would be refused (the start says so as ever), or the hand-off failed
-// (the start then goes on as ever: it tries once more, or warns).
-bool HandedOverAtStart(const char* mainWindowClass);
+// query is refused (the start says so as ever), or the hand-off failed (the
+// start then goes on as ever: it tries once more, or warns).
+bool HandedOverAtStart(const StartRequest& start, const char* mainWindowClass);
 // The query a hand-off carries, checked as the command line's would be; none
 // for a payload of another kind, size or content.
 std::optional<OutsideQuery> HandedOffQuery(const COPYDATASTRUCT& data);
