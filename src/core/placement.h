@@ -21,6 +21,10 @@ struct ScreenPoint {
 ScreenPoint PlaceAboveNotificationArea(const ScreenRect& tray, int width, int height,
                                        const ScreenRect& workArea);
 
+// The top-left corner `at` of a window of outer size width x height, moved
+// the least distance that keeps it wholly inside `workArea`, by the same rule.
+ScreenPoint KeepInsideWorkArea(ScreenPoint at, int width, int height, const ScreenRect& workArea);
+
 // The shell reports no notification area as the zero rectangle.
 bool IsZeroRect(const ScreenRect& rect);
 

@@ -1,8 +1,8 @@
 #include "win/window.h"
 
 #include <algorithm>
-#include <cstdint>
 
+#include "core/placement.h"
 #include "win/failure_boundary.h"
 
 bool HighContrastOn() {
@@ -81,15 +81,13 @@ UINT WindowDpi(HWND hwnd) {
     return std::clamp(GetDpiForWindow(hwnd), kLowest, kHighest);
 }
 
-// The arithmetic is done in 64 bits: the suggestion's numbers may be anything.
 POINT PlaceOnWorkArea(const RECT& suggested, SIZE size) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoA(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &monitor))
         return {suggested.left, suggested.top};
     const RECT& work = monitor.rcWork;
-    const auto fit = [](LONG at, LONG extent, LONG low, LONG high) {
-        return static_cast<LONG>(std::max<int64_t>(low, std::min<int64_t>(at, int64_t{high} - extent)));
-    };
-    return {fit(suggested.left, size.cx, work.left, work.right), fit(suggested.top, size.cy, work.top, work.bottom)};
+    const ScreenPoint at = KeepInsideWorkArea({suggested.left, suggested.top}, size.cx, size.cy,
+                                              {work.left, work.top, work.right, work.bottom});
+    return {at.x, at.y};
 }

@@ -53,3 +53,9 @@ TEST(Placement, OnlyTheZeroRectangleMeansNoNotificationArea) {
     EXPECT_FALSE(IsZeroRect(BottomRightCorner(kWorkAboveTaskbarBottom)));  // empty, yet a real place
     EXPECT_FALSE(IsZeroRect({0, 0, 0, 1}));
 }
+
+TEST(Placement, AnyCornerIsKeptInsideTheWorkArea) {
+    EXPECT_EQ(KeepInsideWorkArea({100, 100}, 300, 200, kWorkAboveTaskbarBottom), (ScreenPoint{100, 100}));
+    EXPECT_EQ(KeepInsideWorkArea({1800, -50}, 300, 200, kWorkAboveTaskbarBottom), (ScreenPoint{1620, 0}));
+    EXPECT_EQ(KeepInsideWorkArea({INT_MAX, INT_MIN}, INT_MAX, -5, kWorkBelowTaskbarTop), (ScreenPoint{0, 40}));
+}
