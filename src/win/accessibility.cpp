@@ -9,6 +9,7 @@
 
 #include "win/apartment.h"
 #include "win/failure_boundary.h"
+#include "win/window_text.h"
 
 namespace {
 
@@ -59,19 +60,6 @@ VARIANT Child(const VARIANT& child) {
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     return self;
-}
-
-// The annotation's name in UTF-16; empty for none.
-std::wstring WideName(const char* name) {
-    std::wstring wide;
-    if (!name) return wide;
-    const int length = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
-    if (length > 1) {
-        wide.resize(static_cast<size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, name, -1, wide.data(), length);
-        wide.pop_back();  // the terminating zero
-    }
-    return wide;
 }
 
 // The platform's object for the control, with its own name and role where the
@@ -296,7 +284,7 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const AccessibleAnnotati
     IAccessible* standard = nullptr;
     if (FAILED(oleacc.createStandard(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))))
         return 0;
-    IAccessible* object = new AnnotatedObject(standard, WideName(annotation.name), annotation.role, oleacc);
+    IAccessible* object = new AnnotatedObject(standard, annotation.name ? FromAnsi(annotation.name) : std::wstring(), annotation.role, oleacc);
     const LRESULT result = oleacc.resultFromObject(__uuidof(IAccessible), flags, object);
     object->Release();
     return result > 0 ? result : 0;
