@@ -6,7 +6,8 @@ program's first line runs), the loader's protections on (address-space layout
 randomisation with its relocations, high-entropy in a 64-bit program, data
 execution prevention), a 32-bit program large-address aware, and no link time
 stamped in, so that a build is reproducible, and the program within its size
-budget.
+budget, and the DLLs that a second start handing its query over never needs
+loaded only at their first call.
 
   check_imports.py OBJDUMP PROGRAM.exe MACHINE      (MACHINE: x86_64 or i686)
 """
@@ -45,6 +46,14 @@ FORWARDED = [
     ("advapi32.dll", re.compile(r"SystemFunction\d+$"), "cryptsp.dll"),
     ("advapi32.dll", re.compile(r"Crypt[A-Z]\w*$"), "cryptsp.dll"),
 ]
+# Loaded at their first call instead of at start, through delay-load import
+# libraries: a second start that only hands its query to the running copy
+# never calls them and must not pay for loading them. The program restricts
+# its DLL search to the system folder before any of them loads; the common
+# controls still need the manifest that binds them to the system's copy.
+# The 32-bit program imports them at start: this toolchain's 32-bit linker
+# drops delay-load thunks.
+DELAY_LOADED = {"x86_64": {"comctl32.dll", "ole32.dll"}, "i686": set()}
 # The most bytes the stripped program may take per target processor; the
 # 32-bit one carries its exception tables in the code.
 SIZE_BUDGETS = {"x86_64": 350_000, "i686": 400_000}
@@ -114,7 +123,9 @@ def main():
     table = imports(header)
     if not table:
         problems.append("no imports found: not a PE program?")
-    problems += planting_problems(table, program)
+    problems += planting_problems(table | {dll: [] for dll in DELAY_LOADED[machine]}, program)
+    for dll in sorted(DELAY_LOADED[machine] & table.keys()):
+        problems.append(f"imports {dll} at start: a second start that only hands over its query loads it")
 
     flags = set(re.findall(r"^\t+([A-Z_]+)$", header.split("DllCharacteristics", 1)[-1].split("SizeOf", 1)[0], re.M))
     wanted = {"DYNAMIC_BASE", "NX_COMPAT"} | ({"HIGH_ENTROPY_VA"} if wide else set())
