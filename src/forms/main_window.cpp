@@ -154,10 +154,20 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
 }
 
 void TForm1::RestoreMainWindow() {
-    Host().Restore();
+    Host().RestoreUnactivated();
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     Show();
     Host().BringToFront();
+}
+
+// The hotkey's and a hand-off's way back, to where RestoreMainWindow ends:
+// the main window is activated once, directly, not through the application
+// window (each activation is a round trip to the display).
+void TForm1::ShowInFront() {
+    Host().RestoreUnactivated();
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    Show();
+    SetForegroundWindow(Handle());
 }
 
 bool TForm1::SetHotkey(std::uint32_t word) {
@@ -174,7 +184,7 @@ void TForm1::WMHotkey() {
         Close();
         return;
     }
-    RestoreMainWindow();
+    ShowInFront();
     const HWND edit = SearchEdit();
     SetFocus(edit);
     SendMessageA(edit, EM_SETSEL, 0, -1);
@@ -245,7 +255,7 @@ void TForm1::LookUpQueued() {
     if (queuedLookups_.empty()) return;
     auto [query, restore] = std::move(queuedLookups_.front());
     queuedLookups_.pop_front();
-    if (restore) RestoreMainWindow();
+    if (restore) ShowInFront();
     SetWindowTextA(ComboBoxSearch(), query.c_str());
     ComboBoxSearchKeyPress('\r');
 }

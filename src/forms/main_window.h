@@ -53,6 +53,8 @@ public:
     void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
     void RestoreMainWindow();
+    // Where RestoreMainWindow ends, with the main window the one activated.
+    void ShowInFront();
     // The hotkey (the hotkey field's word) replaces the one registered, if
     // any; 0 leaves none. False when another program holds the key.
     bool SetHotkey(std::uint32_t word);

@@ -96,13 +96,26 @@ void TApplication::Minimize() {
 void TApplication::Restore() {
     if (!Minimized()) return;
     ShowWindow(Handle(), SW_RESTORE);
-    // Back to front, so the front window ends in front again.
-    const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
-    for (auto window = windows.rbegin(); window != windows.rend(); ++window)
-        if (IsWindow(*window)) ShowWindow(*window, SW_SHOWNA);
+    ShowHiddenByMinimize();
     // The restore activated the application window: the focus goes back.
     if (GetActiveWindow() == Handle())
         if (const HWND front = FrontWindow()) SetActiveWindow(front);
+}
+
+// For a caller that activates a form itself next: each activation is a round
+// trip to the display. (Coming back from minimized, the window may still be
+// given the focus on the way; the caller's activation takes it.)
+void TApplication::RestoreUnactivated() {
+    if (!Minimized()) return;
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    ShowHiddenByMinimize();
+}
+
+// Back to front, so the front window ends in front again.
+void TApplication::ShowHiddenByMinimize() {
+    const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window)
+        if (IsWindow(*window)) ShowWindow(*window, SW_SHOWNA);
 }
 
 HWND TApplication::FrontWindow() const {

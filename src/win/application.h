@@ -49,6 +49,7 @@ public:
     // A restore shows again what the minimize hid.
     void Minimize() override;
     void Restore() override;
+    void RestoreUnactivated() override;
     void BringToFront() override;
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
     // The taskbar entry shows while a form does, and hides on request.
@@ -65,6 +66,7 @@ private:
     // The visible forms, front to back, and the first of them that is enabled.
     std::vector<HWND> VisibleForms() const;
     HWND FrontWindow() const;
+    void ShowHiddenByMinimize();
     void Dispatch(MSG& msg);
 
     std::string title_;

@@ -22,6 +22,7 @@ public:
     virtual void FormHidden(HWND form) = 0;
     virtual void Minimize() = 0;
     virtual void Restore() = 0;
+    virtual void RestoreUnactivated() = 0;  // the caller activates a form next
     virtual void BringToFront() = 0;  // the front form becomes the foreground window
     virtual void HideTaskbarEntry() = 0;
     virtual bool Terminated() const = 0;  // the program is ending: a long run stops early

@@ -37,18 +37,24 @@ TEST_F(ApplicationTest, MinimizeHidesEveryFormAndNotifiesOnce) {
     EXPECT_EQ(minimizeNotices, 1);
 }
 
-TEST_F(ApplicationTest, RestoreShowsAgainWhatTheMinimizeHid) {
-    Application.Minimize();
-    Application.Restore();
-    EXPECT_FALSE(Application.Minimized());
-    EXPECT_TRUE(IsWindowVisible(shown.Handle()));
-    EXPECT_FALSE(IsWindowVisible(hidden.Handle()));  // it was hidden before
-    EXPECT_EQ(GetActiveWindow(), shown.Handle());    // not the application window
-    EXPECT_EQ(minimizeNotices, 1);
+// The unactivated restore is for a caller that activates a form itself next.
+TEST_F(ApplicationTest, EitherRestoreShowsAgainWhatTheMinimizeHid) {
+    for (const bool activating : {true, false}) {
+        Application.Minimize();
+        activating ? Application.Restore() : Application.RestoreUnactivated();
+        EXPECT_FALSE(Application.Minimized()) << activating;
+        EXPECT_TRUE(IsWindowVisible(shown.Handle())) << activating;
+        EXPECT_FALSE(IsWindowVisible(hidden.Handle())) << activating;  // it was hidden before
+        if (activating) {
+            EXPECT_EQ(GetActiveWindow(), shown.Handle());  // not the application window
+        }
+    }
+    EXPECT_EQ(minimizeNotices, 2);
 }
 
 TEST_F(ApplicationTest, RestoreWithoutMinimizeChangesNothing) {
     Application.Restore();
+    Application.RestoreUnactivated();
     EXPECT_FALSE(Application.Minimized());
     EXPECT_TRUE(IsWindowVisible(shown.Handle()));
     EXPECT_FALSE(IsWindowVisible(hidden.Handle()));
