@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
+#include <utility>
 
 TApplication Application;
 
@@ -93,29 +93,18 @@ void TApplication::Minimize() {
     if (events_) events_->Minimized();
 }
 
-void TApplication::Restore() {
+// SW_SHOWNOACTIVATE is for a caller that activates a form next: each
+// activation is a round trip to the display.
+void TApplication::Restore(int showCommand) {
     if (!Minimized()) return;
-    ShowWindow(Handle(), SW_RESTORE);
-    ShowHiddenByMinimize();
-    // The restore activated the application window: the focus goes back.
-    if (GetActiveWindow() == Handle())
-        if (const HWND front = FrontWindow()) SetActiveWindow(front);
-}
-
-// For a caller that activates a form itself next: each activation is a round
-// trip to the display. (Coming back from minimized, the window may still be
-// given the focus on the way; the caller's activation takes it.)
-void TApplication::RestoreUnactivated() {
-    if (!Minimized()) return;
-    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-    ShowHiddenByMinimize();
-}
-
-// Back to front, so the front window ends in front again.
-void TApplication::ShowHiddenByMinimize() {
+    ShowWindow(Handle(), showCommand);
+    // Back to front, so the front window ends in front again.
     const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
     for (auto window = windows.rbegin(); window != windows.rend(); ++window)
         if (IsWindow(*window)) ShowWindow(*window, SW_SHOWNA);
+    // The focus goes back from the application window to the front form.
+    if (GetActiveWindow() == Handle())
+        if (const HWND front = FrontWindow()) SetActiveWindow(front);
 }
 
 HWND TApplication::FrontWindow() const {
@@ -162,15 +151,10 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_SYSCOMMAND:
             // The taskbar entry's minimize and restore go through the program.
-            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
-                Minimize();
-                return 0;
-            }
-            if ((wParam & 0xFFF0) == SC_RESTORE) {
-                Restore();
-                return 0;
-            }
-            break;
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) Minimize();
+            else if ((wParam & 0xFFF0) == SC_RESTORE) Restore();
+            else break;
+            return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

@@ -48,8 +48,8 @@ public:
 
     // A restore shows again what the minimize hid.
     void Minimize() override;
-    void Restore() override;
-    void RestoreUnactivated() override;
+    void Restore() override { Restore(SW_RESTORE); }
+    void RestoreUnactivated() override { Restore(SW_SHOWNOACTIVATE); }
     void BringToFront() override;
     bool Minimized() const { return Handle() && IsIconic(Handle()); }
     // The taskbar entry shows while a form does, and hides on request.
@@ -66,7 +66,7 @@ private:
     // The visible forms, front to back, and the first of them that is enabled.
     std::vector<HWND> VisibleForms() const;
     HWND FrontWindow() const;
-    void ShowHiddenByMinimize();
+    void Restore(int showCommand);
     void Dispatch(MSG& msg);
 
     std::string title_;
