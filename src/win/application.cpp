@@ -62,11 +62,6 @@ void TApplication::Dispatch(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
-void TApplication::Terminate() {
-    terminated_ = true;
-    PostQuitMessage(0);
-}
-
 void TApplication::Shutdown() {
     if (Handle()) ShowWindow(Handle(), SW_HIDE);
     DestroyHandle();
@@ -93,11 +88,14 @@ void TApplication::Minimize() {
     if (events_) events_->Minimized();
 }
 
-// SW_SHOWNOACTIVATE is for a caller that activates a form next: each
-// activation is a round trip to the display.
+// SW_SHOWNOACTIVATE is for a caller that activates a form next (each
+// activation is a round trip to the display). A window back from minimized
+// is given the focus all the same, which activates it, unless it is disabled.
 void TApplication::Restore(int showCommand) {
     if (!Minimized()) return;
+    const bool quiet = showCommand == SW_SHOWNOACTIVATE, wasDisabled = quiet && EnableWindow(Handle(), FALSE);
     ShowWindow(Handle(), showCommand);
+    if (quiet && !wasDisabled) EnableWindow(Handle(), TRUE);
     // Back to front, so the front window ends in front again.
     const std::vector<HWND> windows = std::exchange(hiddenByMinimize_, {});
     for (auto window = windows.rbegin(); window != windows.rend(); ++window)

@@ -41,7 +41,7 @@ public:
     void Run(Form& main, int showCommand = SW_SHOWNORMAL);
     // Handles the messages waiting for this thread as the loop would.
     void ProcessMessages();
-    void Terminate();
+    void Terminate() { terminated_ = true; PostQuitMessage(0); }
     bool Terminated() const override { return terminated_; }
     // The application window goes; the forms must be gone already.
     void Shutdown();
