@@ -184,6 +184,11 @@ void TForm1::WMHotkey() {
         Close();
         return;
     }
+    // Under a box (the window disabled), the box comes to the front, as at the icon's click.
+    if (!IsWindowEnabled(Handle())) {
+        RestoreMainWindow();
+        return;
+    }
     ShowInFront();
     const HWND edit = SearchEdit();
     SetFocus(edit);

@@ -222,4 +222,17 @@ TEST_F(HotkeyTest, HotkeyHidesTheActiveWindowAndShowsTheHiddenOne) {
     EXPECT_EQ(end, std::string("a.example").size());
 }
 
+// The settings window stands in for a box, enabled over the disabled main window.
+TEST_F(HotkeyTest, HotkeyUnderABoxBringsTheBoxToTheFront) {
+    StartProgram();
+    Close();
+    FormSetting->Show();
+    EnableWindow(form->Handle(), FALSE);
+    SendMessageA(form->Handle(), WM_HOTKEY, TForm1::kHotkeyId, 0);
+    Application.ProcessMessages();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(GetForegroundWindow(), FormSetting->Handle());
+    EnableWindow(form->Handle(), TRUE);
+}
+
 }  // namespace
