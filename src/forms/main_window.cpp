@@ -154,7 +154,7 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
 }
 
 void TForm1::RestoreMainWindow() {
-    Host().RestoreUnactivated();
+    Host().Restore();
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     Show();
     Host().BringToFront();
