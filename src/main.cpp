@@ -1,9 +1,9 @@
 // The entry point: installs the failure box as the reporter of failures that
 // no handler dealt with, reads the command line once, hands its query to a
 // running copy at once if it can (else the usage and a refused query end the
-// program once the application window is made), makes the picture classes and the owner of the program's windows
-// (with the history where it is kept, and the command line's query), and
-// runs it.
+// program once the application window is made), makes the picture classes
+// and the owner of the program's windows (with the history where it is kept,
+// and the command line's query), and runs it.
 #include <windows.h>
 
 #include <cstdlib>

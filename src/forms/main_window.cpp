@@ -153,21 +153,14 @@ void TForm1::WMTrayIcon(UINT mouseMessage) {
     }
 }
 
-void TForm1::RestoreMainWindow() {
-    Host().Restore();
+// The direct way spares activations, each a round trip to the display.
+void TForm1::RestoreMainWindow(bool direct) {
+    if (direct) Host().RestoreUnactivated();
+    else Host().Restore();
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     Show();
-    Host().BringToFront();
-}
-
-// The hotkey's and a hand-off's way back, to where RestoreMainWindow ends:
-// the main window is activated once, directly, not through the application
-// window (each activation is a round trip to the display).
-void TForm1::ShowInFront() {
-    Host().RestoreUnactivated();
-    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
-    Show();
-    SetForegroundWindow(Handle());
+    if (direct) SetForegroundWindow(Handle());
+    else Host().BringToFront();
 }
 
 bool TForm1::SetHotkey(std::uint32_t word) {
@@ -189,7 +182,7 @@ void TForm1::WMHotkey() {
         RestoreMainWindow();
         return;
     }
-    ShowInFront();
+    RestoreMainWindow(true);
     const HWND edit = SearchEdit();
     SetFocus(edit);
     SendMessageA(edit, EM_SETSEL, 0, -1);
@@ -260,7 +253,7 @@ void TForm1::LookUpQueued() {
     if (queuedLookups_.empty()) return;
     auto [query, restore] = std::move(queuedLookups_.front());
     queuedLookups_.pop_front();
-    if (restore) ShowInFront();
+    if (restore) RestoreMainWindow(true);
     SetWindowTextA(ComboBoxSearch(), query.c_str());
     ComboBoxSearchKeyPress('\r');
 }

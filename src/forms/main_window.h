@@ -52,9 +52,9 @@ public:
     bool DeleteSelectedListEntry();
     void SettingsClick();
     void WMTrayIcon(UINT mouseMessage);
-    void RestoreMainWindow();
-    // Where RestoreMainWindow ends, with the main window the one activated.
-    void ShowInFront();
+    // `direct`: the main window is the one activated, once (the hotkey's and a
+    // hand-off's way), not through the application window (the icon's way).
+    void RestoreMainWindow(bool direct = false);
     // The hotkey (the hotkey field's word) replaces the one registered, if
     // any; 0 leaves none. False when another program holds the key.
     bool SetHotkey(std::uint32_t word);

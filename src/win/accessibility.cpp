@@ -284,7 +284,8 @@ LRESULT AnswerObjectRequest(HWND control, WPARAM flags, const AccessibleAnnotati
     IAccessible* standard = nullptr;
     if (FAILED(oleacc.createStandard(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))))
         return 0;
-    IAccessible* object = new AnnotatedObject(standard, annotation.name ? FromAnsi(annotation.name) : std::wstring(), annotation.role, oleacc);
+    IAccessible* object = new AnnotatedObject(standard, annotation.name ? FromAnsi(annotation.name) : std::wstring(),
+                                              annotation.role, oleacc);
     const LRESULT result = oleacc.resultFromObject(__uuidof(IAccessible), flags, object);
     object->Release();
     return result > 0 ? result : 0;
